@@ -1,0 +1,56 @@
+// The synthesis engine: one oscillator through a resonant low-pass, a
+// high-pass and a phaser, shaped by a three-stage envelope, 9 passes a sample.
+#pragma once
+#include <cstdint>
+
+struct SynthState {
+  double period;        // oscillator period, in passes
+  double max_period;
+  double slide;         // factor on period once per sample
+  double slide_accel;   // added to slide once per sample
+  double step_mul;      // factor of the one-time pitch step
+  int32_t step_time;
+  int32_t step_limit;   // 0: no (further) step
+  int32_t period_int;   // at least 8
+  int32_t phase;        // carries over from one sound to the next
+  int32_t running;
+  int32_t retrigger_time;
+  int32_t retrigger_limit;  // 0: never
+  float duty;
+  float duty_sweep;
+  float wobble_phase;
+  float wobble_speed;
+  float wobble_amp;
+  int32_t env_stage;    // 0 attack, 1 hold, 2 release, 3 ended
+  int32_t env_time;
+  float env_vol;
+  float lp_out;
+  float lp_delta;
+  float lp_coeff;
+  float lp_coeff_mul;
+  float lp_damping;
+  float hp_out;
+  float hp_coeff;
+  float hp_coeff_mul;
+  float phaser_pos;
+  float phaser_delta;
+  int32_t phaser_lag;
+  int32_t phaser_write;
+};
+
+constexpr int kMaxSamples = 128001;
+constexpr int kStageLengthsSize = 6;
+constexpr int kPhaserBufferSize = 1026;
+constexpr int kNoiseBufferSize = 34;
+
+extern SynthState synth;
+extern int32_t *StageLengths;
+extern float *PhaserBuffer;
+extern float *NoiseBuffer;
+
+// Receives each sample as it is made.
+typedef void (*SampleSink)(int16_t sample, void *user);
+
+void AllocateSynthArrays();
+void ResetSynth(int32_t full);
+int32_t RenderSamples(float volume_gain, SampleSink sink, void *user);
