@@ -54,3 +54,10 @@ typedef void (*SampleSink)(int16_t sample, void *user);
 void AllocateSynthArrays();
 void ResetSynth(int32_t full);
 int32_t RenderSamples(float volume_gain, SampleSink sink, void *user);
+
+// One step of RenderSamples: makes the next sample and returns its level
+// just before the conversion to 16 bits (within -30000..30000).
+float RenderOneSample(float volume_gain);
+
+// The output scaling of a sum of passes, before the conversion to 16 bits.
+float ScaleOutput(float acc, float volume_gain);

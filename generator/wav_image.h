@@ -24,5 +24,10 @@ extern WaveFormat wave_format;
 int32_t RenderWubbleImage(int32_t seed, int32_t mutations, int32_t volume,
                           uint8_t *image);
 
+// The second half of RenderWubbleImage: resets the synthesis for the
+// current EffectParams and writes the header, the samples and the sizes.
+// `running` must be 1.
+int32_t WriteWavImage(float volume_gain, uint8_t *image);
+
 // volume is a signed byte; wider values keep their low 8 bits.
 float VolumeGain(int32_t volume);

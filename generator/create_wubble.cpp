@@ -1,0 +1,23 @@
+#include "create_wubble.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "sound.h"
+#include "wav_image.h"
+
+int32_t CreateWubble(int32_t seed, int32_t mutations, int32_t volume,
+                     int32_t slot, uint8_t *dest) {
+  uint8_t *image = static_cast<uint8_t *>(std::calloc(kWavImageBytes, 1));
+  if (!image) return 0;  // no sound can be built; the slot keeps its old one
+  int32_t length = RenderWubbleImage(seed, mutations, volume, image);
+  LoadSoundImage(slot, image, uint32_t(length));
+  if (dest) std::memcpy(dest, image, kWavImageBytes);
+  std::free(image);
+  return 0;
+}
+
+int32_t CreateWubble(int32_t seed, int32_t mutations, int32_t volume,
+                     int32_t slot) {
+  return CreateWubble(seed, mutations, volume, slot, nullptr);
+}

@@ -1,0 +1,13 @@
+# Runs two programs and fails unless both succeed with identical output.
+execute_process(COMMAND ${FIRST} OUTPUT_VARIABLE first RESULT_VARIABLE first_rc)
+execute_process(COMMAND ${SECOND} OUTPUT_VARIABLE second RESULT_VARIABLE second_rc)
+if(NOT first_rc EQUAL 0 OR NOT second_rc EQUAL 0)
+  message(FATAL_ERROR "digest programs failed: ${first_rc} ${second_rc}")
+endif()
+if(first STREQUAL "")
+  message(FATAL_ERROR "digest program printed nothing")
+endif()
+if(NOT first STREQUAL second)
+  message(FATAL_ERROR "outputs differ:\n${first}\n---\n${second}")
+endif()
+message(STATUS "identical:\n${first}")

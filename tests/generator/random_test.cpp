@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "random.h"
+
+namespace {
+
+bool SameState(const RandomState &a, const RandomState &b) {
+  for (int e = 0; e < 17; e++) {
+    if (a.table[e].first != b.table[e].first || a.table[e].second != b.table[e].second) return false;
+  }
+  return a.lead == b.lead && a.lag == b.lag && a.seeded == b.seeded;
+}
+
+TEST(Random, SeedingFillsWordsBeforeWarmUp) {
+  SeedRandom(1);
+  EXPECT_EQ(random_state.lead, 3);
+  EXPECT_EQ(random_state.lag, 13);
+  EXPECT_EQ(random_state.table[0].first, 0x12CEB592u);
+  EXPECT_EQ(random_state.table[0].second, 0xF620B0F7u);
+  EXPECT_EQ(random_state.table[1].first, 0xB6281E25u);
+  EXPECT_EQ(random_state.table[1].second, 0xC3C42F88u);
+  EXPECT_EQ(random_state.table[16].first, 0xA76D30E0u);
+  EXPECT_EQ(random_state.table[16].second, 0x380F82B1u);
+  EXPECT_EQ(RandomStep(), 0xB8C1309F3104B06Bull);
+}
+
+// Steps backwards, restoring the state before the last RandomStep.
+void UndoStep() {
+  RandomState &r = random_state;
+  r.lead = r.lead == 16 ? 0 : r.lead + 1;
+  r.lag = r.lag == 16 ? 0 : r.lag + 1;
+  RandomEntry &lead = r.table[r.lead];
+  const RandomEntry &lag = r.table[r.lag];
+  uint32_t x = lead.second, y = lead.first;
+  uint32_t a = x - lag.first, b = y - lag.second;
+  lead.first = (a >> 19) | (a << 13);
+  lead.second = (b >> 27) | (b << 5);
+}
+
+TEST(Random, WarmUpStartsFromTheLinearFill) {
+  SeedRandom(1);
+  for (int i = 0; i < 31; i++) UndoStep();
+  EXPECT_EQ(random_state.lead, 0);
+  EXPECT_EQ(random_state.lag, 10);
+  EXPECT_EQ(random_state.table[0].first, 0xAC564B06u);
+  EXPECT_EQ(random_state.table[0].second, 0xE1AE391Fu);
+  EXPECT_EQ(random_state.table[1].first, 0x778D329Cu);
+  EXPECT_EQ(random_state.table[1].second, 0x83FDB10Du);
+}
+
+struct DrawRow {
+  uint32_t seed;
+  int32_t full[5];
+  int32_t small[5];
+};
+
+TEST(Random, FiveFullRangeThenFiveSmallDraws) {
+  const DrawRow rows[] = {
+      {0, {1170769584, 1683484736, 1418143767, 813114335, 507097645},
+       {6250, 6377, 4210, 2635, 4687}},
+      {1, {1549834319, 388809405, 1305423023, 1961501601, 769854},
+       {1206, 5069, 2929, 4268, 8364}},
+      {9837320, {321213736, 381557785, 1501577077, 552024894, 1756257641},
+       {2359, 9379, 8757, 4369, 9150}},
+      {4294967295u, {925398257, 897277412, 1598497663, 1879319581, 1080534267},
+       {664, 7058, 5813, 686, 1324}},
+  };
+  for (const DrawRow &row : rows) {
+    SCOPED_TRACE(row.seed);
+    SeedRandom(int32_t(row.seed));
+    for (int32_t v : row.full) EXPECT_EQ(RandomUpTo(2147483647), v);
+    for (int32_t v : row.small) EXPECT_EQ(RandomUpTo(10000), v);
+  }
+}
+
+TEST(Random, NegativeMaximumStillTakesItsStep) {
+  SeedRandom(9837320);
+  const int32_t maxima[] = {3, 10000, 1, 10000, 10000, 2147483647, -1, 0, 1, 10000, INT32_MIN, 5};
+  const int32_t expected[] = {0, 1776, 1, 2570, 8179, 506734495, INT32_MIN, 0, 0, 9150, INT32_MIN, 1};
+  for (int i = 0; i < 12; i++) EXPECT_EQ(RandomUpTo(maxima[i]), expected[i]) << "call " << i;
+}
+
+TEST(Random, MinusOneAndAllOnesAreOneSeed) {
+  SeedRandom(-1);
+  RandomState a = random_state;
+  SeedRandom(int32_t(4294967295u));
+  EXPECT_TRUE(SameState(a, random_state));
+}
+
+TEST(Random, ReseedingRestartsWhateverWasDrawnBefore) {
+  SeedRandom(77);
+  std::vector<int32_t> first;
+  for (int i = 0; i < 50; i++) first.push_back(RandomUpTo(1000));
+  SeedRandom(12345);
+  for (int i = 0; i < 13; i++) RandomUpTo(7);
+  SeedRandom(77);
+  for (int i = 0; i < 50; i++) EXPECT_EQ(RandomUpTo(1000), first[i]);
+}
+
+TEST(Random, ZeroMaximumIsZeroAndAdvances) {
+  SeedRandom(5);
+  RandomUpTo(0);
+  RandomState after_zero = random_state;
+  SeedRandom(5);
+  RandomStep();
+  EXPECT_TRUE(SameState(after_zero, random_state));
+  for (int i = 0; i < 100; i++) EXPECT_EQ(RandomUpTo(0), 0);
+}
+
+TEST(Random, FullRangeIsTheTopThirtyOneBitsOfTheHighWord) {
+  // Direct comparison: draw with RandomUpTo and with RandomStep from equal states.
+  SeedRandom(31337);
+  RandomState start = random_state;
+  for (int i = 0; i < 200; i++) {
+    random_state = start;
+    uint64_t r = RandomStep();
+    random_state = start;
+    int32_t v = RandomUpTo(2147483647);
+    start = random_state;
+    EXPECT_EQ(v, int32_t(r >> 33));
+  }
+}
+
+TEST(Random, MultiplyReductionMatchesWideArithmetic) {
+  SeedRandom(2024);
+  const int32_t maxima[] = {1, 2, 3, 6, 99, 10000, 65535, 65536, 123456789, 2147483646, 2147483647};
+  for (int i = 0; i < 2000; i++) {
+    int32_t max = maxima[i % 11];
+    RandomState start = random_state;
+    uint64_t r = RandomStep();
+    random_state = start;
+    unsigned __int128 wide = (unsigned __int128)r * (uint64_t(max) + 1);
+    EXPECT_EQ(RandomUpTo(max), int32_t(uint64_t(wide >> 64)));
+  }
+}
+
+TEST(Random, SpanEndsAreExactAndDivisionComesFirst) {
+  bool saw_zero = false, saw_full = false;
+  SeedRandom(7);
+  for (int i = 0; i < 200000; i++) {
+    RandomState start = random_state;
+    int32_t k = RandomUpTo(10000);
+    random_state = start;
+    double span = RandomSpan(0.3f);
+    ASSERT_EQ(span, (k / 10000.0) * double(0.3f));
+    if (k == 0) { EXPECT_EQ(span, 0.0); saw_zero = true; }
+    if (k == 10000) { EXPECT_EQ(span, double(0.3f)); saw_full = true; }
+  }
+  EXPECT_TRUE(saw_zero);
+  EXPECT_TRUE(saw_full);
+  // Spans of 2 minus 1 cover -1..1 in steps of 0.0002.
+  SeedRandom(8);
+  for (int i = 0; i < 1000; i++) {
+    double u = RandomSpan(2.0f) - 1.0;
+    ASSERT_GE(u, -1.0);
+    ASSERT_LE(u, 1.0);
+    double steps = (u + 1.0) / 0.0002;
+    ASSERT_NEAR(steps, std::round(steps), 1e-6);
+  }
+}
+
+TEST(Random, SpanKeepsDoublePrecision) {
+  // k = 1 gives 1e-4 * 2 as a double, which no float holds.
+  for (int32_t seed = 0; seed < 200000; seed++) {
+    SeedRandom(seed);
+    RandomState start = random_state;
+    if (RandomUpTo(10000) != 1) continue;
+    random_state = start;
+    double span = RandomSpan(2.0f);
+    EXPECT_EQ(span, 0.0001 * 2.0);
+    EXPECT_NE(span, double(float(span)));
+    return;
+  }
+  FAIL() << "no seed drew 1";
+}
+
+TEST(Random, UnseededDrawSeedsItself) {
+  random_state = RandomState{};
+  RandomUpTo(10);
+  EXPECT_TRUE(random_state.seeded);
+  // A seeded state never has an all-zero table.
+  bool any = false;
+  for (const RandomEntry &e : random_state.table) any = any || e.first || e.second;
+  EXPECT_TRUE(any);
+}
+
+}  // namespace

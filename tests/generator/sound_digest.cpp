@@ -1,0 +1,31 @@
+// Prints an FNV-1a digest of the image and the parameters of a spread of
+// sounds, rendered one after another so that the phase carry-over is covered.
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "params.h"
+#include "synth.h"
+#include "wav_image.h"
+
+static uint64_t Fnv1a(const void *data, size_t size, uint64_t hash) {
+  const uint8_t *bytes = static_cast<const uint8_t *>(data);
+  for (size_t i = 0; i < size; i++) hash = (hash ^ bytes[i]) * 1099511628211ull;
+  return hash;
+}
+
+int main() {
+  AllocateSynthArrays();
+  std::vector<uint8_t> image(kWavImageBytes);
+  const int32_t seeds[] = {9837320, 0, 1, -1, 5, 13, 14, 73, 1308, 115826, 2147483647};
+  for (int32_t seed : seeds) {
+    for (int32_t mutations : {0, 2, 7}) {
+      std::fill(image.begin(), image.end(), 0);
+      int32_t length = RenderWubbleImage(seed, mutations, 5 + mutations, image.data());
+      uint64_t hash = Fnv1a(image.data(), image.size(), 14695981039346656037ull);
+      hash = Fnv1a(&effect_params, sizeof effect_params, hash);
+      std::printf("%d %d %d %016llx\n", seed, mutations, length, (unsigned long long)hash);
+    }
+  }
+  return 0;
+}
