@@ -1,0 +1,33 @@
+// The service's one set of globals, shared by its source files.
+#pragma once
+#include <cstdint>
+#include <map>
+
+#include <AL/al.h>
+#include <AL/alc.h>
+#include <AL/alext.h>
+
+struct SoundSlot {
+  ALuint buffer;
+  ALuint source;
+  uint32_t block_align;
+  uint32_t sample_rate;
+};
+
+struct SoundOutput {
+  bool started = false;  // between InitSoundOutput and ReleaseSounds
+  ALCdevice *device = nullptr;  // null when the service runs silent
+  ALCcontext *context = nullptr;
+  bool can_disconnect = false;
+  bool direct_channels = false;
+  LPALGETSOURCEI64VSOFT get_offset_latency = nullptr;  // null without the latency extension
+  std::map<int32_t, SoundSlot> slots;  // ordered, so release goes by ascending slot
+};
+
+extern SoundOutput sound_output;
+
+// True while a device is open and has not gone away.
+bool SoundDeviceReady();
+
+// The loaded sound of `slot`, or null for an empty or negative slot.
+SoundSlot *FindSoundSlot(int32_t slot);

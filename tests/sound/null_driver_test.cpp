@@ -1,0 +1,80 @@
+// Run with OpenAL's null output, which mixes in real time into nothing and
+// reports a real output latency: the one place the latency shows.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "sound.h"
+#include "sound_state.h"
+#include "stderr_capture.h"
+#include "wav_builder.h"
+
+namespace {
+
+const double kRate = 44100;
+
+struct Mixed {
+  bool playing;
+  double heard_frames;  // mixed position less the latency
+  int64_t latency_ns;
+};
+
+Mixed ReadMixed(ALuint source) {
+  ALint state = 0;
+  alGetSourcei(source, AL_SOURCE_STATE, &state);
+  ALint64SOFT v[2] = {0, 0};
+  sound_output.get_offset_latency(source, AL_SAMPLE_OFFSET_LATENCY_SOFT, v);
+  return Mixed{state == AL_PLAYING, double(v[0] >> 32) - double(v[1]) * kRate / 1e9, v[1]};
+}
+
+// Polls the cursor of slot 1 until the sound has played out, checking each
+// answer against the library's own position read just before and after.
+// Returns how many answers were past 0.
+int WatchOnePlay(ALuint source, uint32_t pcm_bytes) {
+  int positive = 0;
+  uint32_t last = 0;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (std::chrono::steady_clock::now() < deadline) {
+    Mixed before = ReadMixed(source);
+    uint32_t cursor = SoundCursor(1);
+    Mixed after = ReadMixed(source);
+    if (!before.playing && !after.playing) {
+      EXPECT_EQ(cursor, 0u) << "played to its end";
+      return positive;
+    }
+    EXPECT_EQ(cursor % 2, 0u);
+    EXPECT_LT(cursor, pcm_bytes);
+    if (before.playing && after.playing) {
+      EXPECT_GE(cursor / 2.0, std::floor(before.heard_frames) - 1);
+      EXPECT_LE(cursor / 2.0, std::max(0.0, after.heard_frames) + 1);
+      EXPECT_GE(cursor, last) << "the cursor runs backwards";
+      EXPECT_GT(after.latency_ns, 0) << "this output should report its latency";
+    }
+    positive += cursor > 0;
+    last = cursor;
+    std::this_thread::sleep_for(std::chrono::milliseconds(3));
+  }
+  ADD_FAILURE() << "the sound did not finish";
+  return positive;
+}
+
+TEST(NullDriver, CursorFollowsWhatIsHeardAndEndsAtZero) {
+  StderrCapture capture;
+  ASSERT_EQ(InitSoundOutput(), 1);
+  ASSERT_NE(sound_output.get_offset_latency, nullptr);
+  Bytes image = Mono16Wav(TestSamples(11025, 4));  // a quarter of a second
+  ASSERT_EQ(LoadSoundImage(1, image.data(), uint32_t(image.size())), 1);
+  ALuint source = FindSoundSlot(1)->source;
+
+  ASSERT_EQ(StartSound(1), 1);
+  EXPECT_GT(WatchOnePlay(source, 2 * 11025), 5);
+  ASSERT_EQ(StartSound(1), 1) << "a finished sound starts again";
+  EXPECT_GT(WatchOnePlay(source, 2 * 11025), 5);
+  ReleaseSounds();
+  EXPECT_EQ(capture.Finish(), "");
+}
+
+}  // namespace
