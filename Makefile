@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test deps build clean
+.PHONY: run test bench deps build clean
 
 run: build
 	@if [ -z "$$DISPLAY" ]; then echo "make run: no display (DISPLAY is not set); wubble-scope needs an X server" >&2; exit 1; fi
@@ -10,6 +10,14 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# BENCH_REPETITIONS sets how many times each case runs (median reported).
+BENCH_REPETITIONS ?= 7
+bench: build
+	$(BUILD_DIR)/bench/wubble_bench --benchmark_repetitions=$(BENCH_REPETITIONS) \
+	  --benchmark_report_aggregates_only=true --benchmark_format=json \
+	  > $(BUILD_DIR)/bench.json
+	@python3 bench/report.py $(BUILD_DIR)/bench.json
 
 build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
