@@ -16,18 +16,3 @@ double PowDouble(double base, double exponent) {
   return result;
 }
 
-float PowSingle(float base, float exponent) {
-  return float(PowDouble(base, exponent));
-}
-
-int32_t TruncToInt(double x) {
-  // Compare with the open interval (-2^31 - 1, 2^31); NaN fails both tests.
-  if (!(x > -2147483649.0 && x < 2147483648.0)) return INT32_MIN;
-  return int32_t(x);
-}
-
-int32_t RoundToInt(double x) {
-  double r = std::nearbyint(x);  // default rounding mode: halves to even
-  if (!(r >= -2147483648.0 && r <= 2147483647.0)) return INT32_MIN;
-  return int32_t(r);
-}

@@ -1,14 +1,32 @@
 // Arithmetic helpers shared by parameter generation and synthesis. The
 // generator evaluates every expression in double and rounds once to the width
-// of the destination; these helpers are the only conversions it uses.
+// of the destination; these helpers are the only conversions it uses. They
+// are inline because the synthesis calls them for every sample.
 #pragma once
+#include <cmath>
 #include <cstdint>
 
-float PowSingle(float base, float exponent);
 double PowDouble(double base, double exponent);
+
+inline float PowSingle(float base, float exponent) {
+  return float(PowDouble(base, exponent));
+}
 
 // Conversions to a signed 32-bit integer. A NaN or a value with no 32-bit
 // answer gives INT32_MIN, as the hardware conversion of the original platform
 // does; a plain C++ cast of such a value would be undefined behaviour.
-int32_t TruncToInt(double x);
-int32_t RoundToInt(double x);  // nearest, halves to even
+inline int32_t TruncToInt(double x) {
+  // Compare with the open interval (-2^31 - 1, 2^31); NaN fails both tests.
+  if (!(x > -2147483649.0 && x < 2147483648.0)) return INT32_MIN;
+  return int32_t(x);
+}
+
+// Nearest integer, halves to even.
+inline int32_t RoundToInt(double x) {
+  // Adding 2^52 leaves no fraction bits, so the addition itself rounds to
+  // the nearest integer with ties to even, and the subtraction is exact.
+  // Larger magnitudes are out of range anyway.
+  double rounded = std::copysign((std::fabs(x) + 4503599627370496.0) - 4503599627370496.0, x);
+  if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) return INT32_MIN;
+  return int32_t(rounded);
+}

@@ -25,3 +25,7 @@ uint64_t RandomStep();
 void SeedRandom(int32_t seed);
 int32_t RandomUpTo(int32_t max);
 double RandomSpan(float range);
+
+// Fills out[0..count) with RandomSpan(2) - 1 rounded to single, exactly as
+// `count` such calls in a row would, only faster.
+void FillSignedSpans(float *out, int count);

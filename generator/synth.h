@@ -52,11 +52,17 @@ extern float *NoiseBuffer;
 typedef void (*SampleSink)(int16_t sample, void *user);
 
 void AllocateSynthArrays();
+void FillNoise();  // 33 draws into NoiseBuffer[0..32]
 void ResetSynth(int32_t full);
 int32_t RenderSamples(float volume_gain, SampleSink sink, void *user);
 
-// One step of RenderSamples: makes the next sample and returns its level
-// just before the conversion to 16 bits (within -30000..30000).
+// RenderSamples storing each sample straight into `out` as 16-bit
+// little-endian, 2 bytes a sample. Returns N.
+int32_t RenderSamplesInto(float volume_gain, uint8_t *out);
+
+// One step of RenderSamples: makes the next sample, when `running` is 1,
+// and returns its level just before the conversion to 16 bits (within
+// -30000..30000); 0 when the sound has ended.
 float RenderOneSample(float volume_gain);
 
 // The output scaling of a sum of passes, before the conversion to 16 bits.

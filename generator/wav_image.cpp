@@ -51,18 +51,11 @@ static void WriteWavHeader(uint8_t *image) {
   PutTag(image + 38, "data");
 }
 
-static void StoreSample(int16_t sample, void *user) {
-  uint8_t **next = static_cast<uint8_t **>(user);
-  Put16(*next, sample);
-  *next += 2;
-}
-
 int32_t WriteWavImage(float volume_gain, uint8_t *image) {
   ResetSynth(1);  // continues the random sequence: nothing may draw before it
   FillWaveFormat();
   WriteWavHeader(image);
-  uint8_t *next = image + kWavHeaderBytes;
-  int32_t count = RenderSamples(volume_gain, StoreSample, &next);
+  int32_t count = RenderSamplesInto(volume_gain, image + kWavHeaderBytes);
   Put32(image + 42, uint32_t(2 * count));
   Put32(image + 4, uint32_t(38 + 2 * count));
   return kWavHeaderBytes + 2 * count;

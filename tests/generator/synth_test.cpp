@@ -128,6 +128,25 @@ TEST(Conversions, OutOfRangeAndNaNGiveTheMinimum) {
   EXPECT_EQ(TruncToInt(std::nan("")), INT32_MIN);
 }
 
+TEST(Conversions, RoundingAgreesWithTheLibraryOnHalvesAndFractions) {
+  uint64_t bits = 0x9E3779B97F4A7C15ull;
+  for (int i = 0; i < 200000; i++) {
+    bits = bits * 6364136223846793005ull + 1442695040888963407ull;
+    double scale = std::ldexp(1.0, int(bits >> 59));  // 1 .. 2^31
+    double x = (double(int64_t(bits) >> 11) / 4503599627370496.0) * scale;
+    double halves = std::floor(x) + 0.5;
+    for (double v : {x, halves, -halves}) {
+      double r = std::nearbyint(v);
+      int32_t expected = (r >= -2147483648.0 && r <= 2147483647.0) ? int32_t(r) : INT32_MIN;
+      ASSERT_EQ(RoundToInt(v), expected) << v;
+    }
+  }
+  EXPECT_EQ(RoundToInt(-0.5), 0);
+  EXPECT_EQ(RoundToInt(-1.5), -2);
+  EXPECT_EQ(RoundToInt(0.49999999999999994), 0);
+  EXPECT_EQ(RoundToInt(4503599627370497.0), INT32_MIN);
+}
+
 TEST(Conversions, PowerOfNegativeBasesAndZero) {
   EXPECT_EQ(PowSingle(-0.5f, 3.0f), -0.125f);
   EXPECT_EQ(PowSingle(-0.5f, 2.0f), 0.25f);
@@ -172,6 +191,7 @@ TEST_F(Synth, ZeroPhaserDoublesEveryPass) {
 
 TEST_F(Synth, HighPassSweepRaisesAZeroCoefficient) {
   PlainSaw();
+  synth.running = 1;
   ResetSynth(1);
   EXPECT_EQ(synth.hp_coeff, 0.0f);
   RenderOneSample(1.0f);
@@ -296,6 +316,7 @@ TEST_F(Synth, PhaseCarriesOverAndARetriggerRealigns) {
 TEST_F(Synth, RetriggerZeroesThePhaseOnTime) {
   PlainSaw();
   effect_params.pitch_start = 0.1f;  // long period
+  effect_params.hold_time = 0.5f;
   effect_params.retrigger_rate = 0.5f;
   synth.running = 1;
   ResetSynth(1);
