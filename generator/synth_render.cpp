@@ -157,7 +157,7 @@ inline float Oscillator(PassState &ps) {
   }
   switch (kWaveform) {
     case 0: return Fraction(ps.phase, ps.period_int) < ps.duty ? 0.5f : -0.5f;
-    case 1: return float(1.0f - double(Fraction(ps.phase, ps.period_int)) * 2.0f);
+    case 1: return 1.0f - Fraction(ps.phase, ps.period_int) * 2.0f;  // both steps exact in double
     case 2: return SineAt(ps.phase, ps.period_int);
     case 3: {
       // The quotient of two integers below 2^48 truncated from double is
