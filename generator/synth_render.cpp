@@ -10,8 +10,14 @@
 //   1 - d is exact in double and x is finite and non-zero: x * d is exact in
 //   double, so both forms round the same real number once;
 // - a sine depends only on the phase and the whole-number period, so its
-//   value is kept for the rest of the run of one period.
+//   value is kept for the rest of the run of one period;
+// - the per-sample steps and the oscillator never read the filters, so they
+//   run one sample ahead of the filter passes, which overlaps their work
+//   with the passes' chain;
+// - while lp_out does not move, each pass takes it as unchanged and checks
+//   that afterwards (see RunPasses).
 #include <cmath>
+#include <cstring>
 
 #include "numeric.h"
 #include "params.h"
@@ -90,10 +96,17 @@ void AdvanceEffects() {
   }
 }
 
+// True for a finite value other than +0 and -0.
+inline bool FiniteNonZero(float x) {
+  uint32_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  return (bits & 0x7FFFFFFFu) - 1u < 0x7F7FFFFFu;
+}
+
 // x - x * d rounded to single; `keep` is 1 - d when that is exact in double,
 // else NaN.
 inline float Damp(float x, float d, double keep) {
-  if (keep == keep && x != 0.0f && std::isfinite(x)) return float(double(x) * keep);
+  if (FiniteNonZero(x) && keep == keep) return float(double(x) * keep);
   return float(double(x) - double(x) * d);
 }
 
@@ -136,129 +149,196 @@ inline float SineAt(int32_t phase, int32_t period_int) {
   return sine_values[phase];
 }
 
-// The state the passes of one sample change or read, held in locals.
-struct PassState {
-  int32_t phase, period_int;
-  float duty;
-  float lp_out, lp_delta, lp_coeff, lp_coeff_mul, lp_damping;
-  double lp_keep;
-  float hp_out, hp_coeff;
-  double hp_keep;
-  uint32_t phaser_write, phaser_lag;
-  float env_vol;
-};
-
 template <int kWaveform>
-inline float Oscillator(PassState &ps) {
-  ps.phase += 1;
-  if (ps.phase >= ps.period_int) {
-    ps.phase = ps.phase % ps.period_int;
+inline float Oscillator(int32_t &phase, int32_t period_int, float duty) {
+  phase += 1;
+  if (phase >= period_int) {
+    phase = phase % period_int;
     if (kWaveform == 3) FillNoise();
   }
   switch (kWaveform) {
-    case 0: return Fraction(ps.phase, ps.period_int) < ps.duty ? 0.5f : -0.5f;
-    case 1: return 1.0f - Fraction(ps.phase, ps.period_int) * 2.0f;  // both steps exact in double
-    case 2: return SineAt(ps.phase, ps.period_int);
+    case 0: return Fraction(phase, period_int) < duty ? 0.5f : -0.5f;
+    case 1: return 1.0f - Fraction(phase, period_int) * 2.0f;  // both steps exact in double
+    case 2: return SineAt(phase, period_int);
     case 3: {
       // The quotient of two integers below 2^48 truncated from double is
       // the integer quotient: its rounding error is below 1 / period.
-      int32_t index = int32_t(double(ps.phase) * 32.0 / double(ps.period_int));
+      int32_t index = int32_t(double(phase) * 32.0 / double(period_int));
       return NoiseBuffer[index];
     }
     default: return 0.0f;
   }
 }
 
-template <bool kBypass>
-inline float Filters(PassState &ps, float sub) {
-  float lp_prev = ps.lp_out;
-  ps.lp_coeff = ps.lp_coeff * ps.lp_coeff_mul;
-  if (ps.lp_coeff < 0.0f) ps.lp_coeff = 0.0f;
-  if (ps.lp_coeff > 0.1f) ps.lp_coeff = 0.1f;
-  if (kBypass) {
-    ps.lp_out = sub;
-    ps.lp_delta = 0.0f;
-  } else {
-    ps.lp_delta = float(double(ps.lp_delta) + (double(sub) - ps.lp_out) * ps.lp_coeff);
-    ps.lp_delta = Damp(ps.lp_delta, ps.lp_damping, ps.lp_keep);
-  }
-  ps.lp_out = ps.lp_out + ps.lp_delta;
-  ps.hp_out = float(double(ps.hp_out) + (double(ps.lp_out) - lp_prev));
-  return ps.hp_out = Damp(ps.hp_out, ps.hp_coeff, ps.hp_keep);
+// What the per-sample steps hand to the passes of one sample. Nothing in
+// them depends on the filters, so the next sample's are made while the
+// passes of the current one still run.
+struct SampleInputs {
+  float sub[9];  // the oscillator value of each pass
+  float env_vol;
+  float hp_coeff;
+  double hp_keep;  // 1 - hp_coeff when exact, else NaN
+  uint32_t phaser_lag;
+};
+
+template <int kWaveform>
+void PrepareSample(SampleInputs &in) {
+  const EffectParams &p = effect_params;
+  AdvanceRetrigger();
+  AdvancePitch(p);
+  AdvanceEnvelope(p);
+  AdvanceEffects();
+  SynthState &s = synth;
+  int32_t phase = s.phase, period_int = s.period_int;
+  float duty = s.duty;
+  if (kWaveform == 2) ChooseSinePeriod(period_int);
+  for (int pass = 0; pass < 9; pass++) in.sub[pass] = Oscillator<kWaveform>(phase, period_int, duty);
+  s.phase = phase;
+  in.env_vol = s.env_vol;
+  in.hp_coeff = s.hp_coeff;
+  in.hp_keep = ExactComplement(s.hp_coeff);
+  in.phaser_lag = uint32_t(s.phaser_lag);
 }
 
-inline float Phaser(PassState &ps, float sub) {
+// The state the passes change, held in locals for a whole render.
+struct FilterState {
+  float lp_out, lp_delta, lp_coeff, lp_coeff_mul, lp_damping;
+  double lp_keep;
+  float hp_out;
+  uint32_t phaser_write;
+  // lp_out is finite, non-zero and expected to stay as it is: see RunPasses.
+  bool lp_still;
+};
+
+FilterState LoadFilterState() {
+  const SynthState &s = synth;
+  return FilterState{s.lp_out, s.lp_delta, s.lp_coeff, s.lp_coeff_mul, s.lp_damping,
+                     ExactComplement(s.lp_damping), s.hp_out, uint32_t(s.phaser_write), false};
+}
+
+void StoreFilterState(const FilterState &f) {
+  SynthState &s = synth;
+  s.lp_out = f.lp_out;
+  s.lp_delta = f.lp_delta;
+  s.lp_coeff = f.lp_coeff;
+  s.hp_out = f.hp_out;
+  s.phaser_write = int32_t(f.phaser_write);
+}
+
+inline void SweepLowPass(FilterState &f) {
+  f.lp_coeff = f.lp_coeff * f.lp_coeff_mul;
+  if (f.lp_coeff < 0.0f) f.lp_coeff = 0.0f;
+  if (f.lp_coeff > 0.1f) f.lp_coeff = 0.1f;
+}
+
+inline void StepLowPassDelta(FilterState &f, float sub) {
+  f.lp_delta = float(double(f.lp_delta) + (double(sub) - f.lp_out) * f.lp_coeff);
+  f.lp_delta = Damp(f.lp_delta, f.lp_damping, f.lp_keep);
+}
+
+// The high-pass, the phaser and the sum of one pass, after the low-pass.
+inline float FinishPass(FilterState &f, const SampleInputs &in, float hp_in, float acc) {
+  f.hp_out = Damp(hp_in, in.hp_coeff, in.hp_keep);
   // Unsigned index arithmetic: only the low 10 bits matter, and a lag of
   // INT32_MIN (an out-of-range conversion) must not overflow.
-  PhaserBuffer[ps.phaser_write & 1023u] = sub;
-  float delayed = PhaserBuffer[(ps.phaser_write - ps.phaser_lag + 1024u) & 1023u];
-  ps.phaser_write = (ps.phaser_write + 1u) & 1023u;
-  return sub + delayed;
+  PhaserBuffer[f.phaser_write & 1023u] = f.hp_out;
+  float delayed = PhaserBuffer[(f.phaser_write - in.phaser_lag + 1024u) & 1023u];
+  f.phaser_write = (f.phaser_write + 1u) & 1023u;
+  float sub = f.hp_out + delayed;
+  return float(double(acc) + double(sub) * in.env_vol);
 }
 
-PassState LoadPassState() {
-  const SynthState &s = synth;
-  return PassState{s.phase, s.period_int, s.duty,
-                   s.lp_out, s.lp_delta, s.lp_coeff, s.lp_coeff_mul, s.lp_damping,
-                   ExactComplement(s.lp_damping),
-                   s.hp_out, s.hp_coeff, ExactComplement(s.hp_coeff),
-                   uint32_t(s.phaser_write), uint32_t(s.phaser_lag), s.env_vol};
-}
-
-void StorePassState(const PassState &ps) {
-  SynthState &s = synth;
-  s.phase = ps.phase;
-  s.lp_out = ps.lp_out;
-  s.lp_delta = ps.lp_delta;
-  s.lp_coeff = ps.lp_coeff;
-  s.hp_out = ps.hp_out;
-  s.phaser_write = int32_t(ps.phaser_write);
-}
-
-template <int kWaveform, bool kBypass>
-float RunPasses() {
-  PassState ps = LoadPassState();
-  if (kWaveform == 2) ChooseSinePeriod(ps.period_int);
-  float acc = 0.0f;
-  for (int pass = 0; pass < 9; pass++) {
-    float sub = Phaser(ps, Filters<kBypass>(ps, Oscillator<kWaveform>(ps)));
-    acc = float(double(acc) + double(sub) * ps.env_vol);
+// A pass as the rules state it.
+template <bool kBypass>
+inline float PlainPass(FilterState &f, const SampleInputs &in, float sub, float acc) {
+  float lp_prev = f.lp_out;
+  SweepLowPass(f);
+  if (kBypass) {
+    f.lp_out = sub;
+    f.lp_delta = 0.0f;
+  } else {
+    StepLowPassDelta(f, sub);
   }
-  StorePassState(ps);
+  f.lp_out = f.lp_out + f.lp_delta;
+  float hp_in = float(double(f.hp_out) + (double(f.lp_out) - lp_prev));
+  return FinishPass(f, in, hp_in, acc);
+}
+
+// The 9 passes of one sample. Once the low-pass has settled, lp_delta is
+// too small to move lp_out for long stretches; each pass then first takes
+// lp_out as unchanged, so that the next pass need not wait for the sum
+// lp_out + lp_delta, and checks it: the pass that does change lp_out
+// finishes as a plain pass, and the rest of the sample are plain passes.
+// With lp_out finite and unchanged, lp_out - lp_prev is +0, and
+// hp_out + 0 is hp_out but for -0, which becomes +0.
+template <bool kBypass>
+inline float RunPasses(FilterState &f, const SampleInputs &in) {
+  float acc = 0.0f;
+  int pass = 0;
+  if (!kBypass && f.lp_still) {
+    for (; pass < 9; pass++) {
+      SweepLowPass(f);
+      StepLowPassDelta(f, in.sub[pass]);
+      float lp_next = f.lp_out + f.lp_delta;
+      if (lp_next != f.lp_out) {  // lp_out is finite and non-zero: same value, same bits
+        float lp_prev = f.lp_out;
+        f.lp_out = lp_next;
+        f.lp_still = false;
+        acc = FinishPass(f, in, float(double(f.hp_out) + (double(lp_next) - lp_prev)), acc);
+        pass++;
+        break;
+      }
+      acc = FinishPass(f, in, f.hp_out + 0.0f, acc);
+    }
+  }
+  float lp_start = f.lp_out;
+  for (; pass < 9; pass++) acc = PlainPass<kBypass>(f, in, in.sub[pass], acc);
+  if (!kBypass && !f.lp_still) f.lp_still = f.lp_out == lp_start && FiniteNonZero(f.lp_out);
   return acc;
 }
 
 // Samples until the sound ends or `max_count` are made, each handed to
-// `out` as its level before the conversion to 16 bits.
-template <int kWaveform, bool kBypass, typename Out>
+// `out` as its level before the conversion to 16 bits. With kAhead the
+// next sample's per-sample steps and oscillator run before the current
+// sample is handed out, which is invisible to a sink that only stores;
+// without it the state is complete whenever `out` runs.
+template <int kWaveform, bool kBypass, bool kAhead, typename Out>
 int32_t RenderRun(float volume_gain, int32_t max_count, Out out) {
-  const EffectParams &p = effect_params;
+  if (max_count <= 0 || synth.running == 0) return 0;
+  FilterState f = LoadFilterState();
+  SampleInputs inputs[2];
+  int current = 0;
   int32_t count = 0;
-  while (count < max_count && synth.running != 0) {
-    AdvanceRetrigger();
-    AdvancePitch(p);
-    AdvanceEnvelope(p);
-    AdvanceEffects();
-    out(ScaleOutput(RunPasses<kWaveform, kBypass>(), volume_gain));
+  PrepareSample<kWaveform>(inputs[current]);
+  for (;;) {
+    bool more = synth.running != 0 && count + 1 < max_count;
+    if (kAhead && more) PrepareSample<kWaveform>(inputs[current ^ 1]);
+    float level = ScaleOutput(RunPasses<kBypass>(f, inputs[current]), volume_gain);
+    if (!kAhead) StoreFilterState(f);
+    out(level);
     count++;
+    if (!more) break;
+    current ^= 1;
+    if (!kAhead) PrepareSample<kWaveform>(inputs[current]);
   }
+  StoreFilterState(f);
   return count;
 }
 
-template <int kWaveform, typename Out>
+template <int kWaveform, bool kAhead, typename Out>
 int32_t RenderWaveform(float volume_gain, int32_t max_count, Out out) {
-  if (effect_params.lowpass_cutoff == 1.0f) return RenderRun<kWaveform, true>(volume_gain, max_count, out);
-  return RenderRun<kWaveform, false>(volume_gain, max_count, out);
+  if (effect_params.lowpass_cutoff == 1.0f) return RenderRun<kWaveform, true, kAhead>(volume_gain, max_count, out);
+  return RenderRun<kWaveform, false, kAhead>(volume_gain, max_count, out);
 }
 
-template <typename Out>
+template <bool kAhead, typename Out>
 int32_t Render(float volume_gain, int32_t max_count, Out out) {
   switch (effect_params.waveform) {
-    case 0: return RenderWaveform<0>(volume_gain, max_count, out);
-    case 1: return RenderWaveform<1>(volume_gain, max_count, out);
-    case 2: return RenderWaveform<2>(volume_gain, max_count, out);
-    case 3: return RenderWaveform<3>(volume_gain, max_count, out);
-    default: return RenderWaveform<-1>(volume_gain, max_count, out);
+    case 0: return RenderWaveform<0, kAhead>(volume_gain, max_count, out);
+    case 1: return RenderWaveform<1, kAhead>(volume_gain, max_count, out);
+    case 2: return RenderWaveform<2, kAhead>(volume_gain, max_count, out);
+    case 3: return RenderWaveform<3, kAhead>(volume_gain, max_count, out);
+    default: return RenderWaveform<-1, kAhead>(volume_gain, max_count, out);
   }
 }
 
@@ -277,16 +357,16 @@ float ScaleOutput(float acc, float volume_gain) {
 
 float RenderOneSample(float volume_gain) {
   float level = 0.0f;
-  Render(volume_gain, 1, [&](float l) { level = l; });
+  Render<false>(volume_gain, 1, [&](float l) { level = l; });
   return level;
 }
 
 int32_t RenderSamples(float volume_gain, SampleSink sink, void *user) {
-  return Render(volume_gain, kMaxSamples, [&](float level) { sink(ToSample(level), user); });
+  return Render<false>(volume_gain, kMaxSamples, [&](float level) { sink(ToSample(level), user); });
 }
 
 int32_t RenderSamplesInto(float volume_gain, uint8_t *out) {
-  return Render(volume_gain, kMaxSamples, [&](float level) {
+  return Render<true>(volume_gain, kMaxSamples, [&](float level) {
     uint16_t sample = uint16_t(ToSample(level));
     out[0] = uint8_t(sample);
     out[1] = uint8_t(sample >> 8);
