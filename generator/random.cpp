@@ -1,6 +1,10 @@
 #include "random.h"
 
 #include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <ctime>
 
 RandomState random_state;
@@ -41,18 +45,6 @@ void SeedRandom(int32_t seed) {
   for (int i = 0; i < 31; i++) RandomStep();
 }
 
-// floor(r * n / 2^64) for n up to 2^31, exact.
-static uint64_t ScaleDraw(uint64_t r, uint64_t n) {
-#ifdef __SIZEOF_INT128__
-  return uint64_t((unsigned __int128)r * n >> 64);
-#else
-  uint64_t p = (r >> 32) * n;
-  uint64_t q = (r & 0xFFFFFFFFu) * n;
-  uint64_t s = (p & 0xFFFFFFFFu) + (q >> 32);
-  return (p >> 32) + (s >> 32);
-#endif
-}
-
 int32_t RandomUpTo(int32_t max) {
   if (!random_state.seeded) SeedRandom(int32_t(TickCount()));
   uint64_t r = RandomStep();  // taken even when max is refused
@@ -67,7 +59,7 @@ double RandomSpan(float range) {
 
 // The 10001 values a span of 2 minus 1 can take, each computed by the same
 // expression as RandomSpan(2.0f) - 1.0f rounded to single.
-static const float *SignedSpanTable() {
+const float *SignedSpanValues() {
   static float table[10001];
   static bool filled = false;
   if (!filled) {
@@ -79,7 +71,7 @@ static const float *SignedSpanTable() {
 
 void FillSignedSpans(float *out, int count) {
   if (!random_state.seeded) SeedRandom(int32_t(TickCount()));
-  const float *values = SignedSpanTable();
+  const float *values = SignedSpanValues();
   // RandomStep on local copies, which the compiler keeps in registers.
   RandomEntry table[17];
   std::memcpy(table, random_state.table, sizeof table);
@@ -95,4 +87,79 @@ void FillSignedSpans(float *out, int count) {
   std::memcpy(random_state.table, table, sizeof table);
   random_state.lead = lead;
   random_state.lag = lag;
+}
+
+static int32_t Modulo17(int32_t n) { return ((n % 17) + 17) % 17; }
+
+bool OpenRandomRun(RandomRun &run) {
+  const RandomState &r = random_state;
+  if (!r.seeded || Modulo17(r.lag - r.lead) != 10) return false;
+  // Position p holds table[lead - p]: step n (position n + 17) then reads
+  // its lead entry at position n and its lag entry (lead + 10, which step
+  // n - 10 wrote last) at position n + 7.
+  for (int32_t p = 0; p < 17; p++) {
+    const RandomEntry &entry = r.table[Modulo17(r.lead - p)];
+    run.first[p] = entry.first;
+    run.second[p] = entry.second;
+  }
+  run.lead = r.lead;
+  run.taken = 17;
+  run.made = 17;
+  return true;
+}
+
+// Makes positions made .. made + count - 1: each is RandomStep on the
+// entries 17 and 10 positions back, crosswise as there.
+static void MakeSteps(RandomRun &run, int32_t count) {
+  uint32_t *first = run.first, *second = run.second;
+  int32_t p = run.made, end = run.made + count;
+#ifdef __SSE2__
+  // Four positions at once read only positions at least 7 back.
+  for (; p + 4 <= end; p += 4) {
+    __m128i s17 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(second + p - 17));
+    __m128i s10 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(second + p - 10));
+    __m128i f17 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(first + p - 17));
+    __m128i f10 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(first + p - 10));
+    __m128i y = _mm_add_epi32(_mm_or_si128(_mm_slli_epi32(s17, 27), _mm_srli_epi32(s17, 5)), s10);
+    __m128i x = _mm_add_epi32(_mm_or_si128(_mm_slli_epi32(f17, 19), _mm_srli_epi32(f17, 13)), f10);
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(first + p), y);
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(second + p), x);
+  }
+#endif
+  for (; p < end; p++) {
+    first[p] = RotateLeft(second[p - 17], 27) + second[p - 10];
+    second[p] = RotateLeft(first[p - 17], 19) + first[p - 10];
+  }
+  run.made = end;
+}
+
+int32_t TakeRandomSteps(RandomRun &run, int32_t count) {
+  constexpr int32_t kBatch = 256;
+  if (run.taken + count > run.made) {
+    if (run.made + kBatch > RandomRun::kCapacity) {
+      // Keep the 17 positions before the next step, which the steps to
+      // come and CloseRandomRun read, and whatever was made after them.
+      int32_t shift = run.taken - 17;
+      std::memmove(run.first, run.first + shift, sizeof(uint32_t) * (run.made - shift));
+      std::memmove(run.second, run.second + shift, sizeof(uint32_t) * (run.made - shift));
+      run.taken -= shift;
+      run.made -= shift;
+      run.lead = Modulo17(run.lead - shift);
+    }
+    MakeSteps(run, kBatch);
+  }
+  int32_t position = run.taken;
+  run.taken += count;
+  return position;
+}
+
+void CloseRandomRun(RandomRun &run) {
+  RandomState &r = random_state;
+  for (int32_t p = run.taken - 17; p < run.taken; p++) {
+    RandomEntry &entry = r.table[Modulo17(run.lead - p)];
+    entry.first = run.first[p];
+    entry.second = run.second[p];
+  }
+  r.lead = Modulo17(run.lead - run.taken);
+  r.lag = Modulo17(r.lead + 10);
 }

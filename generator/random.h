@@ -29,3 +29,47 @@ double RandomSpan(float range);
 // Fills out[0..count) with RandomSpan(2) - 1 rounded to single, exactly as
 // `count` such calls in a row would, only faster.
 void FillSignedSpans(float *out, int count);
+
+// floor(r * n / 2^64) for n up to 2^31, exact.
+inline uint64_t ScaleDraw(uint64_t r, uint64_t n) {
+#ifdef __SIZEOF_INT128__
+  return uint64_t((unsigned __int128)r * n >> 64);
+#else
+  uint64_t p = (r >> 32) * n;
+  uint64_t q = (r & 0xFFFFFFFFu) * n;
+  uint64_t s = (p & 0xFFFFFFFFu) + (q >> 32);
+  return (p >> 32) + (s >> 32);
+#endif
+}
+
+// The 10001 values RandomSpan(2) - 1 rounded to single can take.
+const float *SignedSpanValues();
+
+// The value FillSignedSpans stores for a draw (a RandomStep result);
+// `values` is SignedSpanValues().
+inline float SignedSpanOf(const float *values, uint64_t draw) { return values[ScaleDraw(draw, 10001u)]; }
+
+// Steps of the random source made ahead in bulk, for the noise refills of a
+// render. The recurrence runs on two straight arrays, position p holding the
+// entry that step p - 17 writes, so that no table index wraps and four steps
+// are made at once. While a run is open random_state is not advanced;
+// CloseRandomRun brings it up to date with the steps taken. Steps made but
+// not taken are dropped: they are the same ones the next run makes again.
+struct RandomRun {
+  static constexpr int32_t kCapacity = 4096;
+  uint32_t first[kCapacity];
+  uint32_t second[kCapacity];
+  int32_t taken;  // position of the next step to hand out
+  int32_t made;   // positions below this one are made
+  int32_t lead;   // table entry of position 0, counted as in random_state
+};
+
+// False, leaving nothing open, when random_state is not seeded or not in
+// the shape SeedRandom leaves it (lag 10 entries after lead, modulo 17).
+bool OpenRandomRun(RandomRun &run);
+// Takes `count` (1..64) steps and returns the position of the first.
+int32_t TakeRandomSteps(RandomRun &run, int32_t count);
+inline uint64_t RunDraw(const RandomRun &run, int32_t position) {
+  return (uint64_t(run.second[position]) << 32) | run.first[position];
+}
+void CloseRandomRun(RandomRun &run);

@@ -149,12 +149,53 @@ inline float SineAt(int32_t phase, int32_t period_int) {
   return sine_values[phase];
 }
 
+// Where the noise oscillator reads its table. Within a render that makes
+// its steps ahead (see RenderRun), a refill leaves its 33 draws raw in the
+// random run and only the entries read become values; NoiseBuffer gets all
+// 33 when the render ends. The values are those FillNoise would store.
+struct NoiseSource {
+  RandomRun run;
+  bool open = false;    // refills take their draws from `run`
+  int32_t refill = -1;  // position in `run` of the last refill, -1: NoiseBuffer holds it
+  const float *values = nullptr;
+};
+NoiseSource noise;
+
+void OpenNoise() {
+  noise.open = OpenRandomRun(noise.run);
+  noise.refill = -1;
+  noise.values = SignedSpanValues();
+}
+
+inline void RefillNoise() {
+  if (noise.open) {
+    noise.refill = TakeRandomSteps(noise.run, 33);
+  } else {
+    FillNoise();
+  }
+}
+
+inline float NoiseAt(int32_t index) {
+  if (noise.refill < 0) return NoiseBuffer[index];
+  return SignedSpanOf(noise.values, RunDraw(noise.run, noise.refill + index));
+}
+
+void CloseNoise() {
+  if (!noise.open) return;
+  if (noise.refill >= 0) {
+    for (int32_t k = 0; k < 33; k++) NoiseBuffer[k] = NoiseAt(k);
+  }
+  CloseRandomRun(noise.run);
+  noise.open = false;
+  noise.refill = -1;
+}
+
 template <int kWaveform>
 inline float Oscillator(int32_t &phase, int32_t period_int, float duty) {
   phase += 1;
   if (phase >= period_int) {
     phase = phase % period_int;
-    if (kWaveform == 3) FillNoise();
+    if (kWaveform == 3) RefillNoise();
   }
   switch (kWaveform) {
     case 0: return Fraction(phase, period_int) < duty ? 0.5f : -0.5f;
@@ -164,7 +205,7 @@ inline float Oscillator(int32_t &phase, int32_t period_int, float duty) {
       // The quotient of two integers below 2^48 truncated from double is
       // the integer quotient: its rounding error is below 1 / period.
       int32_t index = int32_t(double(phase) * 32.0 / double(period_int));
-      return NoiseBuffer[index];
+      return NoiseAt(index);
     }
     default: return 0.0f;
   }
@@ -306,6 +347,7 @@ template <int kWaveform, bool kBypass, bool kAhead, typename Out>
 int32_t RenderRun(float volume_gain, int32_t max_count, Out out) {
   if (max_count <= 0 || synth.running == 0) return 0;
   FilterState f = LoadFilterState();
+  if (kWaveform == 3 && kAhead) OpenNoise();
   SampleInputs inputs[2];
   int current = 0;
   int32_t count = 0;
@@ -322,6 +364,7 @@ int32_t RenderRun(float volume_gain, int32_t max_count, Out out) {
     if (!kAhead) PrepareSample<kWaveform>(inputs[current]);
   }
   StoreFilterState(f);
+  if (kWaveform == 3 && kAhead) CloseNoise();
   return count;
 }
 
