@@ -1,0 +1,9 @@
+#include "shell.h"
+
+int main() {
+  StartUp();
+  while (RunLoopPass()) {
+  }
+  ShutDown();
+  return 0;
+}

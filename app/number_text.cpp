@@ -1,0 +1,42 @@
+#include "number_text.h"
+
+#include <cstring>
+
+int32_t ParseInt(const char *text) {
+  if (text == nullptr) return 0;
+  while (*text == ' ' || *text == '\t') ++text;
+  bool negative = false;
+  if (*text == '-') {
+    negative = true;
+    ++text;
+  } else if (*text == '+') {
+    ++text;
+  }
+  // Unsigned arithmetic: the wrap-around on too many digits is intended.
+  uint32_t value = 0;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    value = value * 10u + static_cast<uint32_t>(*text - '0');
+  }
+  if (negative) value = 0u - value;
+  return static_cast<int32_t>(value);
+}
+
+NumberText FormatInt(int32_t value) {
+  NumberText out = {};
+  if (value == INT32_MIN) {
+    // Its magnitude has no positive 32-bit form.
+    std::strcpy(out.text, "-2147483648");
+    return out;
+  }
+  char reversed[11];
+  int count = 0;
+  int32_t magnitude = value < 0 ? -value : value;
+  do {
+    reversed[count++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  int at = 0;
+  if (value < 0) out.text[at++] = '-';
+  while (count > 0) out.text[at++] = reversed[--count];
+  return out;
+}

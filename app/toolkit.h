@@ -1,0 +1,57 @@
+// The window toolkit the shell is written against: one main window, controls
+// named by number, and an event wait that hands back one event per call.
+#pragma once
+#include <cstdint>
+
+// Codes returned by WaitEvent.
+constexpr int32_t EventNone = 0;         // the wait ran out of time
+constexpr int32_t WindowActivity = 1;    // a message that produced no event
+constexpr int32_t CloseEvent = 16;       // close box, window menu or Alt+F4
+constexpr int32_t ControlEvent = 13100;  // see EventControlId and EventKind
+
+// Kinds carried by a ControlEvent.
+constexpr int32_t NoKind = -1;
+constexpr int32_t Activated = 0;  // button pressed, or any scroll notification
+constexpr int32_t TextChanged = 768;
+constexpr int32_t FocusGained = 14000;
+constexpr int32_t FocusLost = 14001;
+
+// A 24-bit picture: `width` x `height` pixels of red, green, blue bytes,
+// rows top first with no padding.
+struct Picture {
+  int32_t width;
+  int32_t height;
+  uint8_t *pixels;
+};
+
+void OpenMainWindow(int32_t width, int32_t height, const char *title);
+void CloseMainWindow();  // destroys the window and every control
+
+void AddButton(int32_t id, int32_t x, int32_t y, int32_t w, int32_t h,
+               const char *text);
+void AddTextField(int32_t id, int32_t x, int32_t y, int32_t w, int32_t h,
+                  const char *text, bool digits_only);
+void AddLabel(int32_t id, int32_t x, int32_t y, int32_t w, int32_t h,
+              const char *text);
+// Positions run from minimum to maximum - page + 1.
+void AddScrollBar(int32_t id, int32_t x, int32_t y, int32_t w, int32_t h,
+                  int32_t minimum, int32_t maximum, int32_t page);
+void AddImageControl(int32_t id, int32_t x, int32_t y, int32_t w, int32_t h,
+                     const Picture *image);
+
+// Returns the oldest queued event, or else waits up to timeout_ms (-1: no
+// limit) for window-system activity and returns what it produced.
+int32_t WaitEvent(int32_t timeout_ms);
+int32_t EventControlId();
+int32_t EventKind();
+
+// The text of a text field, the caption of anything else; valid until the
+// control changes.
+const char *GetControlText(int32_t id);
+// Program-written text never comes back as a TextChanged event.
+void SetControlText(int32_t id, const char *text);
+// Scroll bar: its position.
+int32_t GetControlState(int32_t id);
+// Scroll bar: a new position. Image control: the address of a Picture to
+// show, painted before the call returns.
+void SetControlState(int32_t id, intptr_t value);

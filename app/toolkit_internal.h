@@ -1,0 +1,40 @@
+// What the FLTK binding's files share: the control table and the queue that
+// widgets post their events to.
+#pragma once
+#include <cstdint>
+
+class Fl_Widget;
+class Fl_Window;
+
+enum ControlKind { ButtonControl, TextFieldControl, LabelControl,
+                   ScrollBarControl, ImageControl };
+
+struct Control {
+  int32_t id;
+  ControlKind kind;
+  Fl_Widget *widget;
+};
+
+extern Fl_Window *main_window;
+
+// Caption and text size in pixels: FLTK's default of 14 does not fit
+// "Random" into its 50 x 18 button.
+constexpr int kCaptionSize = 10;
+
+// Numbers the widget, puts it into the main window and the control table.
+void AdoptControl(int32_t id, ControlKind kind, Fl_Widget *widget);
+Control *FindControl(int32_t id);
+void ForgetControls();
+
+// Buttons and text fields report here when they take the focus, so that
+// the window can give it back to the same control.
+void NoteFocus(Fl_Widget *control);
+
+void PostEvent(int32_t code, int32_t id, int32_t kind);
+void DropQueuedEvents();
+
+// Defined with the scroll bar and the image control, which keep their own
+// state beyond what FLTK's widgets hold.
+int32_t ScrollBarPosition(Fl_Widget *bar);
+void SetScrollBarPosition(Fl_Widget *bar, int32_t position);
+void ShowPicture(Fl_Widget *view, const struct Picture *image);
