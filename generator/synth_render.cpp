@@ -26,6 +26,13 @@
 
 namespace {
 
+// The passes must end up in one function, their state in registers.
+#if defined(__GNUC__)
+#define WUBBLE_INLINE [[gnu::always_inline]] inline
+#else
+#define WUBBLE_INLINE inline
+#endif
+
 void AdvanceRetrigger() {
   synth.retrigger_time += 1;
   if (synth.retrigger_limit != 0 && synth.retrigger_time >= synth.retrigger_limit) {
@@ -110,9 +117,11 @@ inline float Damp(float x, float d, double keep) {
   return float(double(x) - double(x) * d);
 }
 
+// 1 - d when it is exact in double and not 0 (for d = 1, x * 0 keeps the
+// sign of x where x - x * 1 is +0), else NaN.
 double ExactComplement(float d) {
   double keep = 1.0 - double(d);
-  return 1.0 - keep == double(d) ? keep : NAN;
+  return keep != 0.0 && 1.0 - keep == double(d) ? keep : NAN;
 }
 
 // Sines of the current period, by phase, valid while their stamp matches.
@@ -216,7 +225,7 @@ inline float Oscillator(int32_t &phase, int32_t period_int, float duty) {
 // passes of the current one still run.
 struct SampleInputs {
   float sub[9];  // the oscillator value of each pass
-  float env_vol;
+  double env_vol;  // a float, widened
   float hp_coeff;
   double hp_keep;  // 1 - hp_coeff when exact, else NaN
   uint32_t phaser_lag;
@@ -266,19 +275,28 @@ void StoreFilterState(const FilterState &f) {
   s.phaser_write = int32_t(f.phaser_write);
 }
 
-inline void SweepLowPass(FilterState &f) {
+WUBBLE_INLINE void SweepLowPass(FilterState &f) {
   f.lp_coeff = f.lp_coeff * f.lp_coeff_mul;
   if (f.lp_coeff < 0.0f) f.lp_coeff = 0.0f;
   if (f.lp_coeff > 0.1f) f.lp_coeff = 0.1f;
 }
 
-inline void StepLowPassDelta(FilterState &f, float sub) {
+// How the passes treat the low-pass: bypassed (cut-off 1), filtering with
+// 1 - lp_damping exact in double, or filtering with the plain damping step.
+enum LowPass { kBypassed, kExactKeep, kPlainDamping };
+
+template <int kLowPass>
+WUBBLE_INLINE void StepLowPassDelta(FilterState &f, float sub) {
   f.lp_delta = float(double(f.lp_delta) + (double(sub) - f.lp_out) * f.lp_coeff);
-  f.lp_delta = Damp(f.lp_delta, f.lp_damping, f.lp_keep);
+  if (kLowPass == kExactKeep && FiniteNonZero(f.lp_delta)) {
+    f.lp_delta = float(double(f.lp_delta) * f.lp_keep);
+  } else {
+    f.lp_delta = float(double(f.lp_delta) - double(f.lp_delta) * f.lp_damping);
+  }
 }
 
 // The high-pass, the phaser and the sum of one pass, after the low-pass.
-inline float FinishPass(FilterState &f, const SampleInputs &in, float hp_in, float acc) {
+WUBBLE_INLINE float FinishPass(FilterState &f, const SampleInputs &in, float hp_in, float acc) {
   f.hp_out = Damp(hp_in, in.hp_coeff, in.hp_keep);
   // Unsigned index arithmetic: only the low 10 bits matter, and a lag of
   // INT32_MIN (an out-of-range conversion) must not overflow.
@@ -290,15 +308,15 @@ inline float FinishPass(FilterState &f, const SampleInputs &in, float hp_in, flo
 }
 
 // A pass as the rules state it.
-template <bool kBypass>
-inline float PlainPass(FilterState &f, const SampleInputs &in, float sub, float acc) {
+template <int kLowPass>
+WUBBLE_INLINE float PlainPass(FilterState &f, const SampleInputs &in, float sub, float acc) {
   float lp_prev = f.lp_out;
   SweepLowPass(f);
-  if (kBypass) {
+  if (kLowPass == kBypassed) {
     f.lp_out = sub;
     f.lp_delta = 0.0f;
   } else {
-    StepLowPassDelta(f, sub);
+    StepLowPassDelta<kLowPass>(f, sub);
   }
   f.lp_out = f.lp_out + f.lp_delta;
   float hp_in = float(double(f.hp_out) + (double(f.lp_out) - lp_prev));
@@ -312,14 +330,14 @@ inline float PlainPass(FilterState &f, const SampleInputs &in, float sub, float 
 // finishes as a plain pass, and the rest of the sample are plain passes.
 // With lp_out finite and unchanged, lp_out - lp_prev is +0, and
 // hp_out + 0 is hp_out but for -0, which becomes +0.
-template <bool kBypass>
-inline float RunPasses(FilterState &f, const SampleInputs &in) {
+template <int kLowPass>
+WUBBLE_INLINE float RunPasses(FilterState &f, const SampleInputs &in) {
   float acc = 0.0f;
   int pass = 0;
-  if (!kBypass && f.lp_still) {
+  if (kLowPass != kBypassed && f.lp_still) {
     for (; pass < 9; pass++) {
       SweepLowPass(f);
-      StepLowPassDelta(f, in.sub[pass]);
+      StepLowPassDelta<kLowPass>(f, in.sub[pass]);
       float lp_next = f.lp_out + f.lp_delta;
       if (lp_next != f.lp_out) {  // lp_out is finite and non-zero: same value, same bits
         float lp_prev = f.lp_out;
@@ -333,8 +351,8 @@ inline float RunPasses(FilterState &f, const SampleInputs &in) {
     }
   }
   float lp_start = f.lp_out;
-  for (; pass < 9; pass++) acc = PlainPass<kBypass>(f, in, in.sub[pass], acc);
-  if (!kBypass && !f.lp_still) f.lp_still = f.lp_out == lp_start && FiniteNonZero(f.lp_out);
+  for (; pass < 9; pass++) acc = PlainPass<kLowPass>(f, in, in.sub[pass], acc);
+  if (kLowPass != kBypassed && !f.lp_still) f.lp_still = f.lp_out == lp_start && FiniteNonZero(f.lp_out);
   return acc;
 }
 
@@ -343,7 +361,7 @@ inline float RunPasses(FilterState &f, const SampleInputs &in) {
 // next sample's per-sample steps and oscillator run before the current
 // sample is handed out, which is invisible to a sink that only stores;
 // without it the state is complete whenever `out` runs.
-template <int kWaveform, bool kBypass, bool kAhead, typename Out>
+template <int kWaveform, int kLowPass, bool kAhead, typename Out>
 int32_t RenderRun(float volume_gain, int32_t max_count, Out out) {
   if (max_count <= 0 || synth.running == 0) return 0;
   FilterState f = LoadFilterState();
@@ -355,7 +373,7 @@ int32_t RenderRun(float volume_gain, int32_t max_count, Out out) {
   for (;;) {
     bool more = synth.running != 0 && count + 1 < max_count;
     if (kAhead && more) PrepareSample<kWaveform>(inputs[current ^ 1]);
-    float level = ScaleOutput(RunPasses<kBypass>(f, inputs[current]), volume_gain);
+    float level = ScaleOutput(RunPasses<kLowPass>(f, inputs[current]), volume_gain);
     if (!kAhead) StoreFilterState(f);
     out(level);
     count++;
@@ -370,8 +388,11 @@ int32_t RenderRun(float volume_gain, int32_t max_count, Out out) {
 
 template <int kWaveform, bool kAhead, typename Out>
 int32_t RenderWaveform(float volume_gain, int32_t max_count, Out out) {
-  if (effect_params.lowpass_cutoff == 1.0f) return RenderRun<kWaveform, true, kAhead>(volume_gain, max_count, out);
-  return RenderRun<kWaveform, false, kAhead>(volume_gain, max_count, out);
+  if (effect_params.lowpass_cutoff == 1.0f) return RenderRun<kWaveform, kBypassed, kAhead>(volume_gain, max_count, out);
+  // lp_damping changes only at a full reset, never within a render.
+  if (ExactComplement(synth.lp_damping) == ExactComplement(synth.lp_damping))
+    return RenderRun<kWaveform, kExactKeep, kAhead>(volume_gain, max_count, out);
+  return RenderRun<kWaveform, kPlainDamping, kAhead>(volume_gain, max_count, out);
 }
 
 template <bool kAhead, typename Out>
