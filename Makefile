@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test bench deps build clean
+.PHONY: run test test-sanitize test-valgrind fuzz bench deps build clean
 
 run: build
 	@if [ -z "$$DISPLAY" ]; then echo "make run: no display (DISPLAY is not set); wubble-scope needs an X server" >&2; exit 1; fi
@@ -18,6 +18,30 @@ bench: build
 	  --benchmark_report_aggregates_only=true --benchmark_format=json \
 	  > $(BUILD_DIR)/bench.json
 	@python3 bench/report.py $(BUILD_DIR)/bench.json
+
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer,
+# any report fatal. Left out: the install test, whose examples are plain
+# compiler commands that cannot link the sanitized archives.
+SAN_DIR ?= build-san
+SAN_EXCLUDE ?= ^library\.InstallAndBuildExamples$$
+test-sanitize: deps
+	cmake -S . -B $(SAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWUBBLE_SANITIZE=ON
+	cmake --build $(SAN_DIR) -j $(JOBS)
+	cd $(SAN_DIR) && ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:detect_stack_use_after_return=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/lsan.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) -E '$(SAN_EXCLUDE)'
+
+# The generator and sound tests of the ordinary build under valgrind.
+test-valgrind: build
+	scripts/run-valgrind $(BUILD_DIR) generator. sound.
+
+# Each fuzz target for FUZZ_SECONDS, in a clang build of its own.
+FUZZ_SECONDS ?= 60
+FUZZ_DIR ?= build-fuzz
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWUBBLE_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_targets
+	scripts/run-fuzz $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
