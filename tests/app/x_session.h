@@ -1,0 +1,34 @@
+// A private X server with a window manager for one test process, and the
+// few process and screen helpers the window tests share.
+#pragma once
+#include <sys/types.h>
+
+#include <X11/Xlib.h>
+
+#include <string>
+#include <vector>
+
+// Starts Xvfb on a display number it picks itself, then openbox with the
+// tests' configuration, and points DISPLAY at it. Dies loudly on failure.
+void StartXSession();
+void StopXSession();
+
+double Now();
+
+pid_t Spawn(const std::vector<std::string> &argv);
+// Waits up to `seconds`; true with the exit status when the child ended.
+bool WaitExit(pid_t pid, double seconds, int *status);
+// Spawns, waits up to `seconds`, kills on time-out; true on exit status 0.
+bool RunCommand(const std::vector<std::string> &argv, double seconds = 10);
+
+// The top-level client window with this exact title, once it is mapped and
+// managed, or 0 after `seconds`.
+Window FindClientWindow(Display *display, const char *title, double seconds);
+bool IsActiveWindow(Display *display, Window window);
+// The window manager's frame extents: left, right, top, bottom.
+bool FrameExtents(Display *display, Window window, long extents[4]);
+void RootPosition(Display *display, Window window, int *x, int *y);
+
+// 24-bit pixels of a rectangle of a window, RGB, rows top first.
+std::vector<uint8_t> GrabPixels(Display *display, Window window, int x, int y,
+                                int w, int h);
