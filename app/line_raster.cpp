@@ -70,8 +70,13 @@ bool PassesThroughDiamond(const Segment &s, int32_t i, int32_t j) {
   AxisRange v = RangeOnAxis(s.v0, s.dv, kNudgeV, cx - cy);
   if (!u.any || !v.any) return false;
   if (!u.bounded && !v.bounded) return false;  // a point, not a line
-  Fraction low = !u.bounded ? v.low : !v.bounded ? u.low : Less(u.low, v.low) ? v.low : u.low;
-  Fraction high = !u.bounded ? v.high : !v.bounded ? u.high : Less(u.high, v.high) ? u.high : v.high;
+  // The later of the two lower ends, the earlier of the two upper ends.
+  Fraction low = !u.bounded ? v.low
+               : !v.bounded ? u.low
+               : Less(u.low, v.low) ? v.low : u.low;
+  Fraction high = !u.bounded ? v.high
+                : !v.bounded ? u.high
+                : Less(u.high, v.high) ? u.high : v.high;
   const Fraction zero = {{0, 0, 0}, 1}, one = {{1, 0, 0}, 1};
   // Open (low, high) meets the closed segment range [0, 1].
   return Less(low, high) && Less(low, one) && Less(zero, high);

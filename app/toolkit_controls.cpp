@@ -46,12 +46,11 @@ class TextField : public Fl_Input {
   int handle(int event) override {
     if (event == FL_KEYBOARD && digits_only_ && TypesNonDigit()) return 1;
     int used = Fl_Input::handle(event);
-    int32_t id = IdOf(user_data());
     if (event == FL_FOCUS && used) {
       NoteFocus(this);
-      PostEvent(ControlEvent, id, FocusGained);
+      PostControlEvent(this, FocusGained);
     }
-    if (event == FL_UNFOCUS) PostEvent(ControlEvent, id, FocusLost);
+    if (event == FL_UNFOCUS) PostControlEvent(this, FocusLost);
     return used;
   }
 
@@ -70,6 +69,10 @@ class TextField : public Fl_Input {
 };
 
 }  // namespace
+
+void PostControlEvent(const Fl_Widget *control, int32_t kind) {
+  PostEvent(ControlEvent, IdOf(control->user_data()), kind);
+}
 
 void AdoptControl(int32_t id, ControlKind kind, Fl_Widget *widget) {
   widget->user_data(reinterpret_cast<void *>(static_cast<intptr_t>(id)));

@@ -30,7 +30,7 @@ class ImageView : public Fl_Widget {
     // ignores it.
     if (event == FL_PUSH) return 1;
     if (event == FL_RELEASE) {
-      PostEvent(ControlEvent, static_cast<int32_t>(reinterpret_cast<intptr_t>(user_data())), Activated);
+      PostControlEvent(this, Activated);
       return 1;
     }
     return 0;

@@ -31,6 +31,8 @@ void ForgetControls();
 void NoteFocus(Fl_Widget *control);
 
 void PostEvent(int32_t code, int32_t id, int32_t kind);
+// A ControlEvent from the control whose number the widget carries.
+void PostControlEvent(const Fl_Widget *control, int32_t kind);
 void DropQueuedEvents();
 
 // Defined with the scroll bar and the image control, which keep their own

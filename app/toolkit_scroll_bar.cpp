@@ -49,7 +49,7 @@ class ScrollBar : public Fl_Scrollbar {
  private:
   void Notify(int32_t position) {
     MoveTo(position);
-    PostEvent(ControlEvent, static_cast<int32_t>(reinterpret_cast<intptr_t>(user_data())), Activated);
+    PostControlEvent(this, Activated);
   }
 
   // The geometry FLTK draws: square arrow buttons at both ends (none when

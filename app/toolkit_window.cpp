@@ -1,6 +1,6 @@
-// The main window: fixed size, centred, a title bar with only the window
-// menu and the close box. Closing it only queues CloseEvent; the shell
-// decides when the window goes.
+// The main window: fixed size, centred, asking for a title bar with only the
+// window menu and the close box. Closing it only queues CloseEvent; the
+// shell decides when the window goes.
 #include "toolkit.h"
 #include "toolkit_internal.h"
 

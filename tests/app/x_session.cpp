@@ -174,7 +174,8 @@ void StartXSession() {
   XSetErrorHandler(IgnoreXError);
   std::string display = StartXvfb();
   setenv("DISPLAY", display.c_str(), 1);
-  window_manager = SpawnChild({"openbox", "--sm-disable", "--config-file", WUBBLE_OPENBOX_RC}, true);
+  window_manager =
+      SpawnChild({"openbox", "--sm-disable", "--config-file", WUBBLE_OPENBOX_RC}, true);
   if (window_manager < 0) Fail("cannot start openbox");
   double give_up = Now() + 10;
   while (!WindowManagerReady() || !WindowManagerManages()) {
