@@ -5,7 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,8 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-
-extern char **environ;
 
 namespace {
 
@@ -27,22 +25,25 @@ pid_t window_manager = -1;
 }
 
 // The child gets no input; a quiet one's output goes nowhere either, as the
-// servers' start-up chatter would only clutter the test log.
+// servers' start-up chatter would only clutter the test log. Every child is
+// ended with the test process, however that ends.
 pid_t SpawnChild(const std::vector<std::string> &argv, bool quiet) {
   std::vector<char *> args;
   for (const std::string &a : argv) args.push_back(const_cast<char *>(a.c_str()));
   args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  pid_t parent = getpid();
+  pid_t pid = fork();
+  if (pid != 0) return pid;
+  prctl(PR_SET_PDEATHSIG, SIGTERM);
+  if (getppid() != parent) _exit(127);
+  int nowhere = open("/dev/null", O_RDWR);
+  dup2(nowhere, 0);
   if (quiet) {
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    dup2(nowhere, 1);
+    dup2(nowhere, 2);
   }
-  pid_t pid = -1;
-  int failed = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  return failed ? -1 : pid;
+  execvp(args[0], args.data());
+  _exit(127);
 }
 
 // Xvfb writes the display number it found free to the pipe once it listens.
