@@ -4,27 +4,10 @@
 
 #include "params.h"
 #include "random.h"
+#include "random_helpers.h"
 #include "wav_image.h"
 
 namespace {
-
-bool SameRandomState(const RandomState &a, const RandomState &b) {
-  for (int e = 0; e < 17; e++) {
-    if (a.table[e].first != b.table[e].first || a.table[e].second != b.table[e].second) return false;
-  }
-  return a.lead == b.lead && a.lag == b.lag;
-}
-
-// How many steps the source has taken since SeedRandom(seed).
-int DrawsSinceSeed(int32_t seed) {
-  RandomState now = random_state;
-  SeedRandom(seed);
-  for (int draws = 0; draws < 100000; draws++) {
-    if (SameRandomState(random_state, now)) return draws;
-    RandomStep();
-  }
-  return -1;
-}
 
 void Generate(int32_t seed, int32_t mutations) {
   GenerateEffectParams(seed);

@@ -5,15 +5,9 @@
 #include <vector>
 
 #include "random.h"
+#include "random_helpers.h"
 
 namespace {
-
-bool SameState(const RandomState &a, const RandomState &b) {
-  for (int e = 0; e < 17; e++) {
-    if (a.table[e].first != b.table[e].first || a.table[e].second != b.table[e].second) return false;
-  }
-  return a.lead == b.lead && a.lag == b.lag && a.seeded == b.seeded;
-}
 
 TEST(Random, SeedingFillsWordsBeforeWarmUp) {
   SeedRandom(1);
@@ -88,7 +82,7 @@ TEST(Random, MinusOneAndAllOnesAreOneSeed) {
   SeedRandom(-1);
   RandomState a = random_state;
   SeedRandom(int32_t(4294967295u));
-  EXPECT_TRUE(SameState(a, random_state));
+  EXPECT_TRUE(SameRandomState(a, random_state));
 }
 
 TEST(Random, ReseedingRestartsWhateverWasDrawnBefore) {
@@ -107,7 +101,7 @@ TEST(Random, ZeroMaximumIsZeroAndAdvances) {
   RandomState after_zero = random_state;
   SeedRandom(5);
   RandomStep();
-  EXPECT_TRUE(SameState(after_zero, random_state));
+  EXPECT_TRUE(SameRandomState(after_zero, random_state));
   for (int i = 0; i < 100; i++) EXPECT_EQ(RandomUpTo(0), 0);
 }
 

@@ -6,6 +6,7 @@
 #include "numeric.h"
 #include "params.h"
 #include "random.h"
+#include "random_helpers.h"
 #include "synth.h"
 #include "wav_image.h"
 
@@ -358,24 +359,6 @@ TEST_F(Synth, LongSoundsAreCutAtTheLimit) {
   EXPECT_EQ(Render(1.0f).size(), size_t(kMaxSamples));
 }
 
-bool SameRandomState(const RandomState &a, const RandomState &b) {
-  for (int e = 0; e < 17; e++) {
-    if (a.table[e].first != b.table[e].first || a.table[e].second != b.table[e].second) return false;
-  }
-  return a.lead == b.lead && a.lag == b.lag;
-}
-
-// Draws taken since SeedRandom(seed), for the few draws of a generation.
-int DrawsSince(int32_t seed) {
-  RandomState now = random_state;
-  SeedRandom(seed);
-  for (int draws = 0; draws < 1000; draws++) {
-    if (SameRandomState(random_state, now)) return draws;
-    RandomStep();
-  }
-  return -1;
-}
-
 // How often the phase wraps during one sample that starts at `phase`.
 int WrapsInSample(int32_t phase, int32_t period_int) {
   int wraps = 0;
@@ -392,7 +375,7 @@ TEST_F(Synth, NoiseDrawsThirtyThreeValuesAtEveryWrap) {
   int noise_sounds = 0, tone_sounds = 0;
   for (int32_t seed = 0; seed < 40; seed++) {
     GenerateEffectParams(seed);
-    int64_t expected = DrawsSince(seed) + 33;
+    int64_t expected = DrawsSinceSeed(seed) + 33;
     synth.running = 1;
     ResetSynth(1);
     while (synth.running) {
