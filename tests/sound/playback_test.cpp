@@ -201,10 +201,7 @@ TEST(StereoPlayback, SixteenBitStereoKeepsItsChannels) {
   ALCdevice *device = StartServiceOnLoopback(2);
   ASSERT_NE(device, nullptr);
   std::vector<int16_t> frames = TestSamples(2 * kCount, 33);
-  WavFormat f;
-  f.channels = 2;
-  f.block_align = 4;
-  Bytes image = BuildWav(f, PcmBytes(frames));
+  Bytes image = Stereo16Wav(frames);
   ASSERT_EQ(LoadSoundImage(1, image.data(), uint32_t(image.size())), 1);
   ASSERT_EQ(StartSound(1), 1);
   EXPECT_TRUE(SameSamples(RenderFrames(device, 1000, 2), Part(frames, 0, 2000)));
@@ -219,10 +216,7 @@ TEST(StereoPlayback, StereoGoesStraightToTheFrontPairOfSurroundOutput) {
   ALCdevice *device = StartServiceOnLoopback(6);
   ASSERT_NE(device, nullptr);
   std::vector<int16_t> frames = TestSamples(2 * kCount, 55);
-  WavFormat f;
-  f.channels = 2;
-  f.block_align = 4;
-  Bytes image = BuildWav(f, PcmBytes(frames));
+  Bytes image = Stereo16Wav(frames);
   ASSERT_EQ(LoadSoundImage(1, image.data(), uint32_t(image.size())), 1);
   ASSERT_EQ(StartSound(1), 1);
   std::vector<int16_t> expected(6 * kCount, 0);

@@ -64,6 +64,14 @@ inline Bytes PcmBytes(const std::vector<int16_t> &samples) {
 // Mono 16-bit 44100 Hz with an 18-byte fmt chunk: the PCM starts at byte 46.
 inline Bytes Mono16Wav(const std::vector<int16_t> &samples) { return BuildWav(WavFormat(), PcmBytes(samples)); }
 
+// `samples` interleaved left, right.
+inline Bytes Stereo16Wav(const std::vector<int16_t> &samples) {
+  WavFormat f;
+  f.channels = 2;
+  f.block_align = 4;
+  return BuildWav(f, PcmBytes(samples));
+}
+
 // Full-scale noise with both extremes near the start, so a lost, shifted or
 // scaled sample shows.
 inline std::vector<int16_t> TestSamples(size_t count, uint32_t seed) {
