@@ -9,7 +9,7 @@ static bool IsSmallWholeExponent(double exponent) {
   return exponent >= 1.0 && exponent <= 8.0 && exponent == std::floor(exponent);
 }
 
-double PowDouble(double base, double exponent) {
+double PowDoubleGeneral(double base, double exponent) {
   if (!IsSmallWholeExponent(exponent)) return std::pow(base, exponent);
   double result = base;
   for (int i = 1; i < int(exponent); i++) result = result * base;

@@ -6,7 +6,17 @@
 #include <cmath>
 #include <cstdint>
 
-double PowDouble(double base, double exponent);
+// Any exponent; the inline PowDouble below covers the common ones.
+double PowDoubleGeneral(double base, double exponent);
+
+// The generator's powers are mostly 1, 2 and 3, and the envelope takes one
+// every sample; these give what PowDoubleGeneral gives, without the call.
+inline double PowDouble(double base, double exponent) {
+  if (exponent == 1.0) return base;
+  if (exponent == 2.0) return base * base;
+  if (exponent == 3.0) return base * base * base;
+  return PowDoubleGeneral(base, exponent);
+}
 
 inline float PowSingle(float base, float exponent) {
   return float(PowDouble(base, exponent));

@@ -16,22 +16,6 @@ uint32_t TickCount() {
   return uint32_t(ms);
 }
 
-static uint32_t RotateLeft(uint32_t w, int n) { return (w << n) | (w >> (32 - n)); }
-
-static int32_t PreviousEntry(int32_t index) { return index == 0 ? 16 : index - 1; }
-
-uint64_t RandomStep() {
-  RandomEntry &lead = random_state.table[random_state.lead];
-  const RandomEntry &lag = random_state.table[random_state.lag];
-  uint32_t x = RotateLeft(lead.first, 19) + lag.first;
-  uint32_t y = RotateLeft(lead.second, 27) + lag.second;
-  lead.first = y;  // crosswise on purpose
-  lead.second = x;
-  random_state.lead = PreviousEntry(random_state.lead);
-  random_state.lag = PreviousEntry(random_state.lag);
-  return (uint64_t(x) << 32) | y;
-}
-
 void SeedRandom(int32_t seed) {
   random_state.seeded = true;
   uint32_t w = uint32_t(seed);
@@ -43,18 +27,6 @@ void SeedRandom(int32_t seed) {
   random_state.lead = 0;
   random_state.lag = 10;
   for (int i = 0; i < 31; i++) RandomStep();
-}
-
-int32_t RandomUpTo(int32_t max) {
-  if (!random_state.seeded) SeedRandom(int32_t(TickCount()));
-  uint64_t r = RandomStep();  // taken even when max is refused
-  if (max < 0) return INT32_MIN;
-  return int32_t(ScaleDraw(r, uint64_t(max) + 1u));
-}
-
-double RandomSpan(float range) {
-  double q = RandomUpTo(10000) / 10000.0;
-  return q * double(range);  // divide first: the other order differs in the last bit
 }
 
 // The 10001 values a span of 2 minus 1 can take, each computed by the same

@@ -21,14 +21,25 @@ extern RandomState random_state;
 // Milliseconds from a monotonic clock, truncated to 32 bits (wraps).
 uint32_t TickCount();
 
-uint64_t RandomStep();
 void SeedRandom(int32_t seed);
-int32_t RandomUpTo(int32_t max);
-double RandomSpan(float range);
 
-// Fills out[0..count) with RandomSpan(2) - 1 rounded to single, exactly as
-// `count` such calls in a row would, only faster.
-void FillSignedSpans(float *out, int count);
+inline uint32_t RotateLeft(uint32_t w, int n) { return (w << n) | (w >> (32 - n)); }
+
+inline int32_t PreviousEntry(int32_t index) { return index == 0 ? 16 : index - 1; }
+
+// The steps and draws are inline: parameter generation and mutation rounds
+// take thousands of them in a row.
+inline uint64_t RandomStep() {
+  RandomEntry &lead = random_state.table[random_state.lead];
+  const RandomEntry &lag = random_state.table[random_state.lag];
+  uint32_t x = RotateLeft(lead.first, 19) + lag.first;
+  uint32_t y = RotateLeft(lead.second, 27) + lag.second;
+  lead.first = y;  // crosswise on purpose
+  lead.second = x;
+  random_state.lead = PreviousEntry(random_state.lead);
+  random_state.lag = PreviousEntry(random_state.lag);
+  return (uint64_t(x) << 32) | y;
+}
 
 // floor(r * n / 2^64) for n up to 2^31, exact.
 inline uint64_t ScaleDraw(uint64_t r, uint64_t n) {
@@ -41,6 +52,22 @@ inline uint64_t ScaleDraw(uint64_t r, uint64_t n) {
   return (p >> 32) + (s >> 32);
 #endif
 }
+
+inline int32_t RandomUpTo(int32_t max) {
+  if (!random_state.seeded) SeedRandom(int32_t(TickCount()));
+  uint64_t r = RandomStep();  // taken even when max is refused
+  if (max < 0) return INT32_MIN;
+  return int32_t(ScaleDraw(r, uint64_t(max) + 1u));
+}
+
+inline double RandomSpan(float range) {
+  double q = RandomUpTo(10000) / 10000.0;
+  return q * double(range);  // divide first: the other order differs in the last bit
+}
+
+// Fills out[0..count) with RandomSpan(2) - 1 rounded to single, exactly as
+// `count` such calls in a row would, only faster.
+void FillSignedSpans(float *out, int count);
 
 // The 10001 values RandomSpan(2) - 1 rounded to single can take.
 const float *SignedSpanValues();

@@ -19,6 +19,10 @@
 #include <cmath>
 #include <cstring>
 
+#ifdef __SSE__
+#include <xmmintrin.h>
+#endif
+
 #include "numeric.h"
 #include "params.h"
 #include "random.h"
@@ -258,12 +262,14 @@ struct FilterState {
   uint32_t phaser_write;
   // lp_out is finite, non-zero and expected to stay as it is: see RunPasses.
   bool lp_still;
+  // lp_out, lp_delta and hp_out are finite; once not, they stay so.
+  bool finite;
 };
 
 FilterState LoadFilterState() {
   const SynthState &s = synth;
   return FilterState{s.lp_out, s.lp_delta, s.lp_coeff, s.lp_coeff_mul, s.lp_damping,
-                     ExactComplement(s.lp_damping), s.hp_out, uint32_t(s.phaser_write), false};
+                     ExactComplement(s.lp_damping), s.hp_out, uint32_t(s.phaser_write), false, false};
 }
 
 void StoreFilterState(const FilterState &f) {
@@ -356,15 +362,143 @@ WUBBLE_INLINE float RunPasses(FilterState &f, const SampleInputs &in) {
   return acc;
 }
 
+// The passes of one sample without the guards of FinishPass and
+// StepLowPassDelta, which cost more than the arithmetic they guard. They are
+// exact under conditions the caller checks once a sample (see FastSampleOk)
+// and one it checks afterwards, that the filters are still finite:
+// - x * keep equals x - x * d for x finite and non-zero, and also for +0;
+//   an infinite x (a filter blowing up) leaves the state infinite or NaN at
+//   the end of the sample, where the caller finds it and redoes the sample
+//   with the guarded passes;
+// - a -0 lp_delta, which the guarded step would make +0, moves nothing:
+//   lp_out + -0 is lp_out (never -0 itself), and the next pass adds it to a
+//   product that is non-zero or +0. Only the last pass's can be left in the
+//   state, and FastPasses makes it +0;
+// - hp_out and lp_out are never -0: both are sums of multiples of the least
+//   single, so no sum rounds to a zero of its own, and the high-pass factor
+//   is above 0.5, so no product does either. hp_out + 0 is then hp_out;
+// - no phaser index wraps within the sample, so the buffer is read and
+//   written through two plain pointers, in the same order.
+
+inline bool FiltersFinite(const FilterState &f) {
+  // Each difference is 0 for a finite value and NaN otherwise.
+  return (f.lp_out - f.lp_out) + (f.lp_delta - f.lp_delta) + (f.hp_out - f.hp_out) == 0.0f;
+}
+
+// lp_coeff in the fast passes: in an SSE register where there is one, so
+// that the rules' two clamps are one max and one min instruction, which
+// compare in the same order: (0 > c ? 0 : c), then (0.1 < c ? 0.1 : c).
+#ifdef __SSE__
+typedef __m128 CoeffReg;
+inline CoeffReg ToCoeffReg(float c) { return _mm_set_ss(c); }
+inline float FromCoeffReg(CoeffReg c) { return _mm_cvtss_f32(c); }
+inline CoeffReg SweepCoeff(CoeffReg c, CoeffReg mul) {
+  c = _mm_max_ss(_mm_setzero_ps(), _mm_mul_ss(c, mul));
+  return _mm_min_ss(_mm_set_ss(0.1f), c);
+}
+#else
+typedef float CoeffReg;
+inline CoeffReg ToCoeffReg(float c) { return c; }
+inline float FromCoeffReg(CoeffReg c) { return c; }
+inline CoeffReg SweepCoeff(CoeffReg c, CoeffReg mul) {
+  c = c * mul;
+  if (c < 0.0f) c = 0.0f;
+  if (c > 0.1f) c = 0.1f;
+  return c;
+}
+#endif
+
+inline bool FastSampleOk(const FilterState &f, const SampleInputs &in) {
+  uint32_t read = (f.phaser_write - in.phaser_lag) & 1023u;
+  return f.finite && in.hp_keep > 0.5 && f.phaser_write <= 1024u - 9u && read <= 1024u - 9u;
+}
+
+template <int kLowPass>
+WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in) {
+  float *write = PhaserBuffer + f.phaser_write;
+  const float *read = PhaserBuffer + ((f.phaser_write - in.phaser_lag) & 1023u);
+  const CoeffReg mul = ToCoeffReg(f.lp_coeff_mul);
+  const double keep = f.lp_keep, hp_keep = in.hp_keep, env_vol = in.env_vol;
+  CoeffReg c = ToCoeffReg(f.lp_coeff);
+  float lp = f.lp_out, x = f.lp_delta, hp = f.hp_out, y = 1.0f;
+  float acc = 0.0f;
+  int pass = 0;
+  auto finish = [&](float hp_in) {
+    hp = float(double(hp_in) * hp_keep);
+    write[pass] = hp;
+    float sub = hp + read[pass];
+    acc = float(double(acc) + double(sub) * env_vol);
+  };
+  if (kLowPass == kExactKeep && f.lp_still) {
+#pragma GCC unroll 1
+    for (; pass < 9; pass++) {
+      c = SweepCoeff(c, mul);
+      y = float(double(x) + (double(in.sub[pass]) - lp) * FromCoeffReg(c));
+      x = float(double(y) * keep);
+      float lp_next = lp + x;
+      if (lp_next != lp) {
+        float lp_prev = lp;
+        lp = lp_next;
+        f.lp_still = false;
+        finish(float(double(hp) + (double(lp) - lp_prev)));
+        pass++;
+        break;
+      }
+      finish(hp + 0.0f);
+    }
+  }
+  float lp_start = lp;
+#pragma GCC unroll 1
+  for (; pass < 9; pass++) {
+    float lp_prev = lp;
+    c = SweepCoeff(c, mul);
+    if (kLowPass == kBypassed) {
+      lp = in.sub[pass];
+      x = 0.0f;
+    } else {
+      y = float(double(x) + (double(in.sub[pass]) - lp) * FromCoeffReg(c));
+      x = float(double(y) * keep);
+    }
+    lp = lp + x;
+    finish(float(double(hp) + (double(lp) - lp_prev)));
+  }
+  if (kLowPass != kBypassed && !f.lp_still) f.lp_still = lp == lp_start && FiniteNonZero(lp);
+  if (y == 0.0f) x = 0.0f;  // the guarded step's +0 for a zero before damping
+  f.lp_coeff = FromCoeffReg(c);
+  f.lp_out = lp;
+  f.lp_delta = x;
+  f.hp_out = hp;
+  f.phaser_write = (f.phaser_write + 9u) & 1023u;
+  f.finite = FiltersFinite(f);
+  return acc;
+}
+
+// One sample's passes: the fast ones where they are exact, else the guarded
+// ones, also for a sample the fast passes leave with an infinite or NaN
+// filter, which is then redone.
+template <int kLowPass>
+WUBBLE_INLINE float SamplePasses(FilterState &f, const SampleInputs &in) {
+  if (kLowPass != kPlainDamping && FastSampleOk(f, in)) {
+    FilterState start = f;
+    float acc = FastPasses<kLowPass>(f, in);
+    if (f.finite) return acc;
+    f = start;
+  }
+  float acc = RunPasses<kLowPass>(f, in);
+  f.finite = FiltersFinite(f);
+  return acc;
+}
+
 // Samples until the sound ends or `max_count` are made, each handed to
-// `out` as its level before the conversion to 16 bits. With kAhead the
-// next sample's per-sample steps and oscillator run before the current
+// `out` with its index, as its level before the conversion to 16 bits. With
+// kAhead the next sample's per-sample steps and oscillator run before the current
 // sample is handed out, which is invisible to a sink that only stores;
 // without it the state is complete whenever `out` runs.
 template <int kWaveform, int kLowPass, bool kAhead, typename Out>
 int32_t RenderRun(float volume_gain, int32_t max_count, Out out) {
   if (max_count <= 0 || synth.running == 0) return 0;
   FilterState f = LoadFilterState();
+  f.finite = FiltersFinite(f);
   if (kWaveform == 3 && kAhead) OpenNoise();
   SampleInputs inputs[2];
   int current = 0;
@@ -373,9 +507,9 @@ int32_t RenderRun(float volume_gain, int32_t max_count, Out out) {
   for (;;) {
     bool more = synth.running != 0 && count + 1 < max_count;
     if (kAhead && more) PrepareSample<kWaveform>(inputs[current ^ 1]);
-    float level = ScaleOutput(RunPasses<kLowPass>(f, inputs[current]), volume_gain);
+    float level = ScaleOutput(SamplePasses<kLowPass>(f, inputs[current]), volume_gain);
     if (!kAhead) StoreFilterState(f);
-    out(level);
+    out(count, level);
     count++;
     if (!more) break;
     current ^= 1;
@@ -421,19 +555,19 @@ float ScaleOutput(float acc, float volume_gain) {
 
 float RenderOneSample(float volume_gain) {
   float level = 0.0f;
-  Render<false>(volume_gain, 1, [&](float l) { level = l; });
+  Render<false>(volume_gain, 1, [&](int32_t, float l) { level = l; });
   return level;
 }
 
 int32_t RenderSamples(float volume_gain, SampleSink sink, void *user) {
-  return Render<false>(volume_gain, kMaxSamples, [&](float level) { sink(ToSample(level), user); });
+  return Render<false>(volume_gain, kMaxSamples, [&](int32_t, float level) { sink(ToSample(level), user); });
 }
 
 int32_t RenderSamplesInto(float volume_gain, uint8_t *out) {
-  return Render<true>(volume_gain, kMaxSamples, [&](float level) {
+  // `out` by value: the byte stores may not be taken to change it.
+  return Render<true>(volume_gain, kMaxSamples, [out](int32_t index, float level) {
     uint16_t sample = uint16_t(ToSample(level));
-    out[0] = uint8_t(sample);
-    out[1] = uint8_t(sample >> 8);
-    out += 2;
+    out[2 * index] = uint8_t(sample);
+    out[2 * index + 1] = uint8_t(sample >> 8);
   });
 }
