@@ -235,23 +235,45 @@ struct SampleInputs {
   uint32_t phaser_lag;
 };
 
-template <int kWaveform>
-void PrepareSample(SampleInputs &in) {
+// The per-sample steps; everything in `in` but the oscillator values.
+void StepSample(SampleInputs &in) {
   const EffectParams &p = effect_params;
   AdvanceRetrigger();
   AdvancePitch(p);
   AdvanceEnvelope(p);
   AdvanceEffects();
-  SynthState &s = synth;
-  int32_t phase = s.phase, period_int = s.period_int;
-  float duty = s.duty;
-  if (kWaveform == 2) ChooseSinePeriod(period_int);
-  for (int pass = 0; pass < 9; pass++) in.sub[pass] = Oscillator<kWaveform>(phase, period_int, duty);
-  s.phase = phase;
+  const SynthState &s = synth;
   in.env_vol = s.env_vol;
   in.hp_coeff = s.hp_coeff;
   in.hp_keep = ExactComplement(s.hp_coeff);
   in.phaser_lag = uint32_t(s.phaser_lag);
+}
+
+// The oscillator of one sample, in locals while its 9 steps run.
+struct OscillatorRun {
+  int32_t phase, period_int;
+  float duty;
+};
+
+template <int kWaveform>
+OscillatorRun StartOscillator() {
+  const SynthState &s = synth;
+  if (kWaveform == 2) ChooseSinePeriod(s.period_int);
+  return OscillatorRun{s.phase, s.period_int, s.duty};
+}
+
+template <int kWaveform>
+inline float StepOscillator(OscillatorRun &o) {
+  return Oscillator<kWaveform>(o.phase, o.period_int, o.duty);
+}
+
+inline void EndOscillator(const OscillatorRun &o) { synth.phase = o.phase; }
+
+template <int kWaveform>
+void FillOscillator(SampleInputs &in) {
+  OscillatorRun o = StartOscillator<kWaveform>();
+  for (int pass = 0; pass < 9; pass++) in.sub[pass] = StepOscillator<kWaveform>(o);
+  EndOscillator(o);
 }
 
 // The state the passes change, held in locals for a whole render.
@@ -413,16 +435,25 @@ inline bool FastSampleOk(const FilterState &f, const SampleInputs &in) {
   return f.finite && in.hp_keep > 0.5 && f.phaser_write <= 1024u - 9u && read <= 1024u - 9u;
 }
 
-template <int kLowPass>
-WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in) {
+// When `next` is given, the next sample's oscillator runs here too, a step a
+// pass: it does not depend on the filters, so its work fills the time each
+// pass waits for the one before.
+template <int kLowPass, int kWaveform>
+WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in, SampleInputs *next) {
   float *write = PhaserBuffer + f.phaser_write;
   const float *read = PhaserBuffer + ((f.phaser_write - in.phaser_lag) & 1023u);
   const CoeffReg mul = ToCoeffReg(f.lp_coeff_mul);
   const double keep = f.lp_keep, hp_keep = in.hp_keep, env_vol = in.env_vol;
   CoeffReg c = ToCoeffReg(f.lp_coeff);
-  float lp = f.lp_out, x = f.lp_delta, hp = f.hp_out, y = 1.0f;
+  // A -0 hp_out, which only the guarded passes can leave, acts as +0.
+  float lp = f.lp_out, x = f.lp_delta, hp = f.hp_out + 0.0f, y = 1.0f;
   float acc = 0.0f;
   int pass = 0;
+  OscillatorRun osc{};
+  if (next) osc = StartOscillator<kWaveform>();
+  auto step_next = [&] {
+    if (next) next->sub[pass] = StepOscillator<kWaveform>(osc);
+  };
   auto finish = [&](float hp_in) {
     hp = float(double(hp_in) * hp_keep);
     write[pass] = hp;
@@ -432,6 +463,7 @@ WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in) {
   if (kLowPass == kExactKeep && f.lp_still) {
 #pragma GCC unroll 1
     for (; pass < 9; pass++) {
+      step_next();
       c = SweepCoeff(c, mul);
       y = float(double(x) + (double(in.sub[pass]) - lp) * FromCoeffReg(c));
       x = float(double(y) * keep);
@@ -450,6 +482,7 @@ WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in) {
   float lp_start = lp;
 #pragma GCC unroll 1
   for (; pass < 9; pass++) {
+    step_next();
     float lp_prev = lp;
     c = SweepCoeff(c, mul);
     if (kLowPass == kBypassed) {
@@ -470,19 +503,23 @@ WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in) {
   f.hp_out = hp;
   f.phaser_write = (f.phaser_write + 9u) & 1023u;
   f.finite = FiltersFinite(f);
+  if (next) EndOscillator(osc);
   return acc;
 }
 
 // One sample's passes: the fast ones where they are exact, else the guarded
 // ones, also for a sample the fast passes leave with an infinite or NaN
-// filter, which is then redone.
-template <int kLowPass>
-WUBBLE_INLINE float SamplePasses(FilterState &f, const SampleInputs &in) {
+// filter, which is then redone. The next sample's oscillator, when `next`
+// is given, runs once either way.
+template <int kLowPass, int kWaveform>
+WUBBLE_INLINE float SamplePasses(FilterState &f, const SampleInputs &in, SampleInputs *next) {
   if (kLowPass != kPlainDamping && FastSampleOk(f, in)) {
     FilterState start = f;
-    float acc = FastPasses<kLowPass>(f, in);
+    float acc = FastPasses<kLowPass, kWaveform>(f, in, next);
     if (f.finite) return acc;
     f = start;
+  } else if (next) {
+    FillOscillator<kWaveform>(*next);
   }
   float acc = RunPasses<kLowPass>(f, in);
   f.finite = FiltersFinite(f);
@@ -503,17 +540,25 @@ int32_t RenderRun(float volume_gain, int32_t max_count, Out out) {
   SampleInputs inputs[2];
   int current = 0;
   int32_t count = 0;
-  PrepareSample<kWaveform>(inputs[current]);
+  StepSample(inputs[current]);
+  FillOscillator<kWaveform>(inputs[current]);
   for (;;) {
     bool more = synth.running != 0 && count + 1 < max_count;
-    if (kAhead && more) PrepareSample<kWaveform>(inputs[current ^ 1]);
-    float level = ScaleOutput(SamplePasses<kLowPass>(f, inputs[current]), volume_gain);
+    SampleInputs *next = nullptr;
+    if (kAhead && more) {
+      next = &inputs[current ^ 1];
+      StepSample(*next);
+    }
+    float level = ScaleOutput(SamplePasses<kLowPass, kWaveform>(f, inputs[current], next), volume_gain);
     if (!kAhead) StoreFilterState(f);
     out(count, level);
     count++;
     if (!more) break;
     current ^= 1;
-    if (!kAhead) PrepareSample<kWaveform>(inputs[current]);
+    if (!kAhead) {
+      StepSample(inputs[current]);
+      FillOscillator<kWaveform>(inputs[current]);
+    }
   }
   StoreFilterState(f);
   if (kWaveform == 3 && kAhead) CloseNoise();
@@ -565,9 +610,10 @@ int32_t RenderSamples(float volume_gain, SampleSink sink, void *user) {
 
 int32_t RenderSamplesInto(float volume_gain, uint8_t *out) {
   // `out` by value: the byte stores may not be taken to change it.
-  return Render<true>(volume_gain, kMaxSamples, [out](int32_t index, float level) {
+  auto store = [out](int32_t index, float level) {
     uint16_t sample = uint16_t(ToSample(level));
     out[2 * index] = uint8_t(sample);
     out[2 * index + 1] = uint8_t(sample >> 8);
-  });
+  };
+  return Render<true>(volume_gain, kMaxSamples, store);
 }
