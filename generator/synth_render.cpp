@@ -215,10 +215,12 @@ inline float Oscillator(int32_t &phase, int32_t period_int, float duty) {
     case 1: return 1.0f - Fraction(phase, period_int) * 2.0f;  // both steps exact in double
     case 2: return SineAt(phase, period_int);
     case 3: {
-      // The quotient of two integers below 2^48 truncated from double is
-      // the integer quotient: its rounding error is below 1 / period.
-      int32_t index = int32_t(double(phase) * 32.0 / double(period_int));
-      return NoiseAt(index);
+      // In integers, which keeps the passes' floating-point units free; the
+      // 32-bit division where the product fits, as it does below 2^27.
+      uint64_t scaled = uint64_t(uint32_t(phase)) * 32u;
+      uint32_t index = scaled <= UINT32_MAX ? uint32_t(scaled) / uint32_t(period_int)
+                                            : uint32_t(scaled / uint32_t(period_int));
+      return NoiseAt(int32_t(index));
     }
     default: return 0.0f;
   }
@@ -396,9 +398,10 @@ WUBBLE_INLINE float RunPasses(FilterState &f, const SampleInputs &in) {
 //   lp_out + -0 is lp_out (never -0 itself), and the next pass adds it to a
 //   product that is non-zero or +0. Only the last pass's can be left in the
 //   state, and FastPasses makes it +0;
-// - hp_out and lp_out are never -0: both are sums of multiples of the least
-//   single, so no sum rounds to a zero of its own, and the high-pass factor
-//   is above 0.5, so no product does either. hp_out + 0 is then hp_out;
+// - hp_out and lp_out are never -0 here (FastPasses makes a -0 hp_out +0
+//   on entry): both are sums of multiples of the least single, so no sum
+//   rounds to a zero of its own, and the high-pass factor is above 0.5, so
+//   no product does either. hp_out + 0 is then hp_out;
 // - no phaser index wraps within the sample, so the buffer is read and
 //   written through two plain pointers, in the same order.
 
@@ -476,7 +479,7 @@ WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in, SampleInp
         pass++;
         break;
       }
-      finish(hp + 0.0f);
+      finish(hp);
     }
   }
   float lp_start = lp;
