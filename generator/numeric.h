@@ -6,10 +6,6 @@
 #include <cmath>
 #include <cstdint>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 // Any exponent; the inline PowDouble below covers the common ones.
 double PowDoubleGeneral(double base, double exponent);
 
@@ -30,22 +26,21 @@ inline float PowSingle(float base, float exponent) {
 // answer gives INT32_MIN, as the hardware conversion of the original platform
 // does; a plain C++ cast of such a value would be undefined behaviour.
 inline int32_t TruncToInt(double x) {
-#ifdef __SSE2__
-  // The hardware conversion is that answer: INT32_MIN is its "indefinite".
-  return _mm_cvttsd_si32(_mm_set_sd(x));
-#else
   // Compare with the open interval (-2^31 - 1, 2^31); NaN fails both tests.
   if (!(x > -2147483649.0 && x < 2147483648.0)) return INT32_MIN;
   return int32_t(x);
-#endif
 }
 
 // Nearest integer, halves to even.
 inline int32_t RoundToInt(double x) {
-#ifdef __SSE2__
-  // Rounds as the current rounding mode says, which the generator leaves at
-  // its default, to nearest with halves to even; INT32_MIN as above.
-  return _mm_cvtsd_si32(_mm_set_sd(x));
+#if defined(__SSE2__) && defined(__GNUC__)
+  // The hardware conversion rounds as the rounding mode says, which the
+  // generator leaves at its default, to nearest with halves to even, and
+  // gives INT32_MIN (its "integer indefinite") for NaN and out-of-range
+  // values. In asm: a compiler folding it for a constant need not.
+  int32_t result;
+  __asm__("cvtsd2si %1, %0" : "=r"(result) : "x"(x));
+  return result;
 #else
   // Adding 2^52 leaves no fraction bits, so the addition itself rounds to
   // the nearest integer with ties to even, and the subtraction is exact.
