@@ -24,6 +24,7 @@
 #endif
 
 #include "numeric.h"
+#include "oscillator.h"
 #include "params.h"
 #include "random.h"
 #include "synth.h"
@@ -128,109 +129,11 @@ double ExactComplement(float d) {
   return keep != 0.0 && 1.0 - keep == double(d) ? keep : NAN;
 }
 
-// Sines of the current period, by phase, valid while their stamp matches.
-constexpr int32_t kSineCacheSize = 1 << 17;
-float sine_values[kSineCacheSize];
-uint32_t sine_stamps[kSineCacheSize];
-uint32_t sine_stamp;
-int32_t sine_period;
-
-void ChooseSinePeriod(int32_t period_int) {
-  if (period_int == sine_period) return;
-  sine_period = period_int;
-  if (++sine_stamp == 0) {  // after 2^32 changes, start the stamps afresh
-    for (uint32_t &stamp : sine_stamps) stamp = 0;
-    sine_stamp = 1;
-  }
-}
-
-inline float PlainSine(float frac) { return float(std::sin(double(frac) * 2.0f * 3.1415927f)); }
-
-inline float Fraction(int32_t phase, int32_t period_int) {
-  // Whole numbers below 2^24 are exact in single, and a single division
-  // rounds the exact quotient as the double one then rounded does.
-  if (period_int < (1 << 24)) return float(phase) / float(period_int);
-  return float(double(phase) / double(period_int));
-}
-
-inline float SineAt(int32_t phase, int32_t period_int) {
-  if (period_int >= kSineCacheSize) return PlainSine(Fraction(phase, period_int));
-  if (sine_stamps[phase] != sine_stamp) {
-    sine_values[phase] = PlainSine(Fraction(phase, period_int));
-    sine_stamps[phase] = sine_stamp;
-  }
-  return sine_values[phase];
-}
-
-// Where the noise oscillator reads its table. Within a render that makes
-// its steps ahead (see RenderRun), a refill leaves its 33 draws raw in the
-// random run and only the entries read become values; NoiseBuffer gets all
-// 33 when the render ends. The values are those FillNoise would store.
-struct NoiseSource {
-  RandomRun run;
-  bool open = false;    // refills take their draws from `run`
-  int32_t refill = -1;  // position in `run` of the last refill, -1: NoiseBuffer holds it
-  const float *values = nullptr;
-};
-NoiseSource noise;
-
-void OpenNoise() {
-  noise.open = OpenRandomRun(noise.run);
-  noise.refill = -1;
-  noise.values = SignedSpanValues();
-}
-
-inline void RefillNoise() {
-  if (noise.open) {
-    noise.refill = TakeRandomSteps(noise.run, 33);
-  } else {
-    FillNoise();
-  }
-}
-
-inline float NoiseAt(int32_t index) {
-  if (noise.refill < 0) return NoiseBuffer[index];
-  return SignedSpanOf(noise.values, RunDraw(noise.run, noise.refill + index));
-}
-
-void CloseNoise() {
-  if (!noise.open) return;
-  if (noise.refill >= 0) {
-    for (int32_t k = 0; k < 33; k++) NoiseBuffer[k] = NoiseAt(k);
-  }
-  CloseRandomRun(noise.run);
-  noise.open = false;
-  noise.refill = -1;
-}
-
-template <int kWaveform>
-inline float Oscillator(int32_t &phase, int32_t period_int, float duty) {
-  phase += 1;
-  if (phase >= period_int) {
-    phase = phase % period_int;
-    if (kWaveform == 3) RefillNoise();
-  }
-  switch (kWaveform) {
-    case 0: return Fraction(phase, period_int) < duty ? 0.5f : -0.5f;
-    case 1: return 1.0f - Fraction(phase, period_int) * 2.0f;  // both steps exact in double
-    case 2: return SineAt(phase, period_int);
-    case 3: {
-      // In integers, which keeps the passes' floating-point units free; the
-      // 32-bit division where the product fits, as it does below 2^27.
-      uint64_t scaled = uint64_t(uint32_t(phase)) * 32u;
-      uint32_t index = scaled <= UINT32_MAX ? uint32_t(scaled) / uint32_t(period_int)
-                                            : uint32_t(scaled / uint32_t(period_int));
-      return NoiseAt(int32_t(index));
-    }
-    default: return 0.0f;
-  }
-}
-
 // What the per-sample steps hand to the passes of one sample. Nothing in
 // them depends on the filters, so the next sample's are made while the
 // passes of the current one still run.
 struct SampleInputs {
-  float sub[9];  // the oscillator value of each pass
+  double sub[9];  // the oscillator value of each pass, a single widened
   double env_vol;  // a float, widened
   float hp_coeff;
   double hp_keep;  // 1 - hp_coeff when exact, else NaN
@@ -250,26 +153,6 @@ void StepSample(SampleInputs &in) {
   in.hp_keep = ExactComplement(s.hp_coeff);
   in.phaser_lag = uint32_t(s.phaser_lag);
 }
-
-// The oscillator of one sample, in locals while its 9 steps run.
-struct OscillatorRun {
-  int32_t phase, period_int;
-  float duty;
-};
-
-template <int kWaveform>
-OscillatorRun StartOscillator() {
-  const SynthState &s = synth;
-  if (kWaveform == 2) ChooseSinePeriod(s.period_int);
-  return OscillatorRun{s.phase, s.period_int, s.duty};
-}
-
-template <int kWaveform>
-inline float StepOscillator(OscillatorRun &o) {
-  return Oscillator<kWaveform>(o.phase, o.period_int, o.duty);
-}
-
-inline void EndOscillator(const OscillatorRun &o) { synth.phase = o.phase; }
 
 template <int kWaveform>
 void FillOscillator(SampleInputs &in) {
@@ -367,7 +250,7 @@ WUBBLE_INLINE float RunPasses(FilterState &f, const SampleInputs &in) {
   if (kLowPass != kBypassed && f.lp_still) {
     for (; pass < 9; pass++) {
       SweepLowPass(f);
-      StepLowPassDelta<kLowPass>(f, in.sub[pass]);
+      StepLowPassDelta<kLowPass>(f, float(in.sub[pass]));
       float lp_next = f.lp_out + f.lp_delta;
       if (lp_next != f.lp_out) {  // lp_out is finite and non-zero: same value, same bits
         float lp_prev = f.lp_out;
@@ -381,7 +264,7 @@ WUBBLE_INLINE float RunPasses(FilterState &f, const SampleInputs &in) {
     }
   }
   float lp_start = f.lp_out;
-  for (; pass < 9; pass++) acc = PlainPass<kLowPass>(f, in, in.sub[pass], acc);
+  for (; pass < 9; pass++) acc = PlainPass<kLowPass>(f, in, float(in.sub[pass]), acc);
   if (kLowPass != kBypassed && !f.lp_still) f.lp_still = f.lp_out == lp_start && FiniteNonZero(f.lp_out);
   return acc;
 }
@@ -468,7 +351,7 @@ WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in, SampleInp
     for (; pass < 9; pass++) {
       step_next();
       c = SweepCoeff(c, mul);
-      y = float(double(x) + (double(in.sub[pass]) - lp) * FromCoeffReg(c));
+      y = float(double(x) + (in.sub[pass] - lp) * FromCoeffReg(c));
       x = float(double(y) * keep);
       float lp_next = lp + x;
       if (lp_next != lp) {
@@ -489,10 +372,10 @@ WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in, SampleInp
     float lp_prev = lp;
     c = SweepCoeff(c, mul);
     if (kLowPass == kBypassed) {
-      lp = in.sub[pass];
+      lp = float(in.sub[pass]);
       x = 0.0f;
     } else {
-      y = float(double(x) + (double(in.sub[pass]) - lp) * FromCoeffReg(c));
+      y = float(double(x) + (in.sub[pass] - lp) * FromCoeffReg(c));
       x = float(double(y) * keep);
     }
     lp = lp + x;
