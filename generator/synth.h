@@ -67,3 +67,8 @@ float RenderOneSample(float volume_gain);
 
 // The output scaling of a sum of passes, before the conversion to 16 bits.
 float ScaleOutput(float acc, float volume_gain);
+// The conversion of a level to a sample.
+int16_t ToSample(float level);
+// `count` sums of passes scaled and converted, each stored as 16-bit
+// little-endian at out + 2 * i.
+void ScaleSamplesInto(const float *acc, int32_t count, float volume_gain, uint8_t *out);

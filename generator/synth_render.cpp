@@ -435,9 +435,9 @@ int32_t RenderRun(float volume_gain, int32_t max_count, Out out) {
       next = &inputs[current ^ 1];
       StepSample(*next);
     }
-    float level = ScaleOutput(SamplePasses<kLowPass, kWaveform>(f, inputs[current], next), volume_gain);
+    float acc = SamplePasses<kLowPass, kWaveform>(f, inputs[current], next);
     if (!kAhead) StoreFilterState(f);
-    out(count, level);
+    out(count, acc);
     count++;
     if (!more) break;
     current ^= 1;
@@ -471,35 +471,33 @@ int32_t Render(float volume_gain, int32_t max_count, Out out) {
   }
 }
 
-int16_t ToSample(float level) { return int16_t(RoundToInt(level)); }
-
 }  // namespace
-
-float ScaleOutput(float acc, float volume_gain) {
-  acc = float(double(acc) / 8.0f * 0.05f);  // 8 although there are 9 passes
-  acc = float(double(acc) * (double(volume_gain) * 2.0f));
-  acc = acc * 3.0f;
-  if (acc > 1.0f) acc = 1.0f;
-  if (!(acc >= -1.0f)) acc = -1.0f;  // a NaN goes to -1, as on the original platform
-  return acc * 30000.0f;
-}
 
 float RenderOneSample(float volume_gain) {
   float level = 0.0f;
-  Render<false>(volume_gain, 1, [&](int32_t, float l) { level = l; });
+  Render<false>(volume_gain, 1, [&](int32_t, float acc) { level = ScaleOutput(acc, volume_gain); });
   return level;
 }
 
 int32_t RenderSamples(float volume_gain, SampleSink sink, void *user) {
-  return Render<false>(volume_gain, kMaxSamples, [&](int32_t, float level) { sink(ToSample(level), user); });
+  return Render<false>(volume_gain, kMaxSamples, [&](int32_t, float acc) {
+    sink(ToSample(ScaleOutput(acc, volume_gain)), user);
+  });
 }
 
 int32_t RenderSamplesInto(float volume_gain, uint8_t *out) {
-  // `out` by value: the byte stores may not be taken to change it.
-  auto store = [out](int32_t index, float level) {
-    uint16_t sample = uint16_t(ToSample(level));
-    out[2 * index] = uint8_t(sample);
-    out[2 * index + 1] = uint8_t(sample >> 8);
+  // The sums wait in blocks and are scaled a block at a time, four at once.
+  constexpr int32_t kBlock = 64;
+  float sums[kBlock];
+  int32_t first = 0;  // index of sums[0]
+  auto store = [&](int32_t index, float acc) {
+    sums[index - first] = acc;
+    if (index - first == kBlock - 1) {
+      ScaleSamplesInto(sums, kBlock, volume_gain, out + 2 * first);
+      first += kBlock;
+    }
   };
-  return Render<true>(volume_gain, kMaxSamples, store);
+  int32_t count = Render<true>(volume_gain, kMaxSamples, store);
+  ScaleSamplesInto(sums, count - first, volume_gain, out + 2 * first);
+  return count;
 }
