@@ -321,10 +321,34 @@ inline bool FastSampleOk(const FilterState &f, const SampleInputs &in) {
   return f.finite && in.hp_keep > 0.5 && f.phaser_write <= 1024u - 9u && read <= 1024u - 9u;
 }
 
+// How lp_coeff moves in a sample's passes: clamped as the rules say; only
+// shrinking within 0..0.1 (0 < lp_coeff_mul <= 1), where neither clamp can
+// act; or held at 0.1 by a factor of at least 1, where the sweep and its
+// clamp give 0.1 again every pass.
+enum CoeffSweep { kSweepClamped, kSweepShrinking, kSweepHeld };
+
+inline CoeffSweep SweepKind(const FilterState &f) {
+  if (f.lp_coeff_mul > 0.0f && f.lp_coeff_mul <= 1.0f && f.lp_coeff >= 0.0f && f.lp_coeff <= 0.1f)
+    return kSweepShrinking;
+  if (f.lp_coeff == 0.1f && f.lp_coeff_mul >= 1.0f) return kSweepHeld;
+  return kSweepClamped;
+}
+
+template <int kSweep>
+inline CoeffReg Sweep(CoeffReg c, CoeffReg mul) {
+  if (kSweep == kSweepHeld) return c;
+#ifdef __SSE__
+  if (kSweep == kSweepShrinking) return _mm_mul_ss(c, mul);
+#else
+  if (kSweep == kSweepShrinking) return c * mul;
+#endif
+  return SweepCoeff(c, mul);
+}
+
 // When `next` is given, the next sample's oscillator runs here too, a step a
 // pass: it does not depend on the filters, so its work fills the time each
 // pass waits for the one before.
-template <int kLowPass, int kWaveform>
+template <int kLowPass, int kWaveform, int kSweep>
 WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in, SampleInputs *next) {
   float *write = PhaserBuffer + f.phaser_write;
   const float *read = PhaserBuffer + ((f.phaser_write - in.phaser_lag) & 1023u);
@@ -350,7 +374,7 @@ WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in, SampleInp
 #pragma GCC unroll 1
     for (; pass < 9; pass++) {
       step_next();
-      c = SweepCoeff(c, mul);
+      c = Sweep<kSweep>(c, mul);
       y = float(double(x) + (in.sub[pass] - lp) * FromCoeffReg(c));
       x = float(double(y) * keep);
       float lp_next = lp + x;
@@ -370,7 +394,7 @@ WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in, SampleInp
   for (; pass < 9; pass++) {
     step_next();
     float lp_prev = lp;
-    c = SweepCoeff(c, mul);
+    c = Sweep<kSweep>(c, mul);
     if (kLowPass == kBypassed) {
       lp = float(in.sub[pass]);
       x = 0.0f;
@@ -401,7 +425,12 @@ template <int kLowPass, int kWaveform>
 WUBBLE_INLINE float SamplePasses(FilterState &f, const SampleInputs &in, SampleInputs *next) {
   if (kLowPass != kPlainDamping && FastSampleOk(f, in)) {
     FilterState start = f;
-    float acc = FastPasses<kLowPass, kWaveform>(f, in, next);
+    float acc;
+    switch (SweepKind(f)) {
+      case kSweepShrinking: acc = FastPasses<kLowPass, kWaveform, kSweepShrinking>(f, in, next); break;
+      case kSweepHeld: acc = FastPasses<kLowPass, kWaveform, kSweepHeld>(f, in, next); break;
+      default: acc = FastPasses<kLowPass, kWaveform, kSweepClamped>(f, in, next); break;
+    }
     if (f.finite) return acc;
     f = start;
   } else if (next) {
