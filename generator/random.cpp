@@ -105,24 +105,19 @@ static void MakeSteps(RandomRun &run, int32_t count) {
   run.made = end;
 }
 
-int32_t TakeRandomSteps(RandomRun &run, int32_t count) {
+void MakeMoreRandomSteps(RandomRun &run) {
   constexpr int32_t kBatch = 256;
-  if (run.taken + count > run.made) {
-    if (run.made + kBatch > RandomRun::kCapacity) {
-      // Keep the 17 positions before the next step, which the steps to
-      // come and CloseRandomRun read, and whatever was made after them.
-      int32_t shift = run.taken - 17;
-      std::memmove(run.first, run.first + shift, sizeof(uint32_t) * (run.made - shift));
-      std::memmove(run.second, run.second + shift, sizeof(uint32_t) * (run.made - shift));
-      run.taken -= shift;
-      run.made -= shift;
-      run.lead = Modulo17(run.lead - shift);
-    }
-    MakeSteps(run, kBatch);
+  if (run.made + kBatch > RandomRun::kCapacity) {
+    // Keep the 17 positions before the next step, which the steps to come
+    // and CloseRandomRun read, and whatever was made after them.
+    int32_t shift = run.taken - 17;
+    std::memmove(run.first, run.first + shift, sizeof(uint32_t) * (run.made - shift));
+    std::memmove(run.second, run.second + shift, sizeof(uint32_t) * (run.made - shift));
+    run.taken -= shift;
+    run.made -= shift;
+    run.lead = Modulo17(run.lead - shift);
   }
-  int32_t position = run.taken;
-  run.taken += count;
-  return position;
+  MakeSteps(run, kBatch);
 }
 
 void CloseRandomRun(RandomRun &run) {

@@ -94,8 +94,18 @@ struct RandomRun {
 // False, leaving nothing open, when random_state is not seeded or not in
 // the shape SeedRandom leaves it (lag 10 entries after lead, modulo 17).
 bool OpenRandomRun(RandomRun &run);
-// Takes `count` (1..64) steps and returns the position of the first.
-int32_t TakeRandomSteps(RandomRun &run, int32_t count);
+// Makes another batch of steps in `run`, enough for any one take.
+void MakeMoreRandomSteps(RandomRun &run);
+
+// Takes `count` (1..64) steps and returns the position of the first. Inline:
+// the noise oscillator takes 33 at every wrap, in the middle of the passes,
+// and a call there would make the passes save and restore their registers.
+inline int32_t TakeRandomSteps(RandomRun &run, int32_t count) {
+  if (run.taken + count > run.made) MakeMoreRandomSteps(run);
+  int32_t position = run.taken;
+  run.taken += count;
+  return position;
+}
 inline uint64_t RunDraw(const RandomRun &run, int32_t position) {
   return (uint64_t(run.second[position]) << 32) | run.first[position];
 }
