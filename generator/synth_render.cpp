@@ -442,12 +442,12 @@ WUBBLE_INLINE float SamplePasses(FilterState &f, const SampleInputs &in, SampleI
 }
 
 // Samples until the sound ends or `max_count` are made, each handed to
-// `out` with its index, as its level before the conversion to 16 bits. With
-// kAhead the next sample's per-sample steps and oscillator run before the current
-// sample is handed out, which is invisible to a sink that only stores;
-// without it the state is complete whenever `out` runs.
+// `out` with its index, as the sum of its passes before the output scaling.
+// With kAhead the next sample's per-sample steps and oscillator run before
+// the current sample is handed out, which is invisible to a sink that only
+// stores; without it the state is complete whenever `out` runs.
 template <int kWaveform, int kLowPass, bool kAhead, typename Out>
-int32_t RenderRun(float volume_gain, int32_t max_count, Out out) {
+int32_t RenderRun(int32_t max_count, Out out) {
   if (max_count <= 0 || synth.running == 0) return 0;
   FilterState f = LoadFilterState();
   f.finite = FiltersFinite(f);
@@ -481,22 +481,22 @@ int32_t RenderRun(float volume_gain, int32_t max_count, Out out) {
 }
 
 template <int kWaveform, bool kAhead, typename Out>
-int32_t RenderWaveform(float volume_gain, int32_t max_count, Out out) {
-  if (effect_params.lowpass_cutoff == 1.0f) return RenderRun<kWaveform, kBypassed, kAhead>(volume_gain, max_count, out);
+int32_t RenderWaveform(int32_t max_count, Out out) {
+  if (effect_params.lowpass_cutoff == 1.0f) return RenderRun<kWaveform, kBypassed, kAhead>(max_count, out);
   // lp_damping changes only at a full reset, never within a render.
   if (ExactComplement(synth.lp_damping) == ExactComplement(synth.lp_damping))
-    return RenderRun<kWaveform, kExactKeep, kAhead>(volume_gain, max_count, out);
-  return RenderRun<kWaveform, kPlainDamping, kAhead>(volume_gain, max_count, out);
+    return RenderRun<kWaveform, kExactKeep, kAhead>(max_count, out);
+  return RenderRun<kWaveform, kPlainDamping, kAhead>(max_count, out);
 }
 
 template <bool kAhead, typename Out>
-int32_t Render(float volume_gain, int32_t max_count, Out out) {
+int32_t Render(int32_t max_count, Out out) {
   switch (effect_params.waveform) {
-    case 0: return RenderWaveform<0, kAhead>(volume_gain, max_count, out);
-    case 1: return RenderWaveform<1, kAhead>(volume_gain, max_count, out);
-    case 2: return RenderWaveform<2, kAhead>(volume_gain, max_count, out);
-    case 3: return RenderWaveform<3, kAhead>(volume_gain, max_count, out);
-    default: return RenderWaveform<-1, kAhead>(volume_gain, max_count, out);
+    case 0: return RenderWaveform<0, kAhead>(max_count, out);
+    case 1: return RenderWaveform<1, kAhead>(max_count, out);
+    case 2: return RenderWaveform<2, kAhead>(max_count, out);
+    case 3: return RenderWaveform<3, kAhead>(max_count, out);
+    default: return RenderWaveform<-1, kAhead>(max_count, out);
   }
 }
 
@@ -504,12 +504,12 @@ int32_t Render(float volume_gain, int32_t max_count, Out out) {
 
 float RenderOneSample(float volume_gain) {
   float level = 0.0f;
-  Render<false>(volume_gain, 1, [&](int32_t, float acc) { level = ScaleOutput(acc, volume_gain); });
+  Render<false>(1, [&](int32_t, float acc) { level = ScaleOutput(acc, volume_gain); });
   return level;
 }
 
 int32_t RenderSamples(float volume_gain, SampleSink sink, void *user) {
-  return Render<false>(volume_gain, kMaxSamples, [&](int32_t, float acc) {
+  return Render<false>(kMaxSamples, [&](int32_t, float acc) {
     sink(ToSample(ScaleOutput(acc, volume_gain)), user);
   });
 }
@@ -526,7 +526,7 @@ int32_t RenderSamplesInto(float volume_gain, uint8_t *out) {
       first += kBlock;
     }
   };
-  int32_t count = Render<true>(volume_gain, kMaxSamples, store);
+  int32_t count = Render<true>(kMaxSamples, store);
   ScaleSamplesInto(sums, count - first, volume_gain, out + 2 * first);
   return count;
 }
