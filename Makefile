@@ -12,12 +12,15 @@ test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 # BENCH_REPETITIONS sets how many times each case runs (median reported).
+# Then wubble-scope's peak resident memory over 200 regenerations, measured
+# with /usr/bin/time -v on a private X server.
 BENCH_REPETITIONS ?= 7
 bench: build
 	$(BUILD_DIR)/bench/wubble_bench --benchmark_repetitions=$(BENCH_REPETITIONS) \
 	  --benchmark_report_aggregates_only=true --benchmark_format=json \
 	  > $(BUILD_DIR)/bench.json
 	@python3 bench/report.py $(BUILD_DIR)/bench.json
+	@python3 bench/scope_memory.py $(BUILD_DIR)/app/wubble-scope tests/app/openbox-rc.xml 200
 
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer,
 # any report fatal. Left out: the install test, whose examples are plain

@@ -28,7 +28,10 @@ inline float Fraction(int32_t phase, int32_t period_int) {
 int32_t SquareEdge(int32_t period_int, float duty);
 
 // Sines of the current period, by phase, valid while their stamp matches.
-constexpr int32_t kSineCacheSize = 1 << 17;
+// Periods up to 65535 (any pitch above 0.023) are kept; longer ones, rare
+// and slow anyway, are worked out every pass, which keeps the cache's
+// memory at 512 KiB.
+constexpr int32_t kSineCacheSize = 1 << 16;
 extern float sine_values[kSineCacheSize];
 extern uint32_t sine_stamps[kSineCacheSize];
 extern uint32_t sine_stamp;

@@ -74,6 +74,19 @@ TEST(Oscillator, StepsGiveThePlainValues) {
   }
 }
 
+TEST(Oscillator, KeptSinesAreThePlainOnes) {
+  // Periods inside the cache and beyond it, and a return to a period seen
+  // before, whose kept sines must not be taken for the new ones.
+  for (int32_t period : {8, 1000, 999, 1000, kSineCacheSize - 1, kSineCacheSize, kSineCacheSize + 1, 100000}) {
+    ChooseSinePeriod(period);
+    for (int32_t phase : {0, 1, period / 4, period / 3, period / 2, period - 1}) {
+      float plain = float(std::sin(double(Fraction(phase, period)) * 2.0f * 3.1415927f));
+      ASSERT_EQ(SineAt(phase, period), plain) << period << " " << phase;
+      ASSERT_EQ(SineAt(phase, period), plain) << period << " " << phase << " kept";
+    }
+  }
+}
+
 TEST(Oscillator, NoiseIndexIsTheIntegerQuotient) {
   std::mt19937 random(11);
   for (int i = 0; i < 200000; i++) {
