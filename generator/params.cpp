@@ -79,7 +79,25 @@ static float *const kMutationOrder[] = {
     &effect_params.step_speed,        &effect_params.step_ratio,
 };
 
+// A round's draws, taken from steps made in bulk: the same values Coin and
+// Span(0.1f) give, from the same steps in the same order.
+static RandomRun mutation_run;
+
+static uint64_t NextDraw() { return RunDraw(mutation_run, TakeRandomSteps(mutation_run, 1)); }
+
+static void MutateFromRun(int32_t mutations) {
+  for (int32_t round = 0; round < mutations; round++) {
+    for (float *field : kMutationOrder) {
+      if (ScaleDraw(NextDraw(), 2u) != 1u) continue;
+      double span = ScaleDraw(NextDraw(), 10001u) / 10000.0 * double(0.1f);
+      *field = float((double(*field) + span) + double(-0.05f));
+    }
+  }
+  CloseRandomRun(mutation_run);
+}
+
 void MutateEffectParams(int32_t mutations) {
+  if (mutations > 0 && OpenRandomRun(mutation_run)) return MutateFromRun(mutations);
   for (int32_t round = 0; round < mutations; round++) {
     for (float *field : kMutationOrder) {
       if (Coin() == 1) *field = float((double(*field) + Span(0.1f)) + double(-0.05f));
