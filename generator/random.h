@@ -79,9 +79,10 @@ inline float SignedSpanOf(const float *values, uint64_t draw) { return values[Sc
 // Steps of the random source made ahead in bulk, for the noise refills of a
 // render and for mutation rounds. The recurrence runs on two straight
 // arrays, position p holding the entry that step p - 17 writes, so that no
-// table index wraps and four steps are made at once. While a run is open random_state is not advanced;
-// CloseRandomRun brings it up to date with the steps taken. Steps made but
-// not taken are dropped: they are the same ones the next run makes again.
+// table index wraps and four steps are made at once. While a run is open
+// random_state is not advanced; CloseRandomRun brings it up to date with the
+// steps taken. Steps made but not taken are dropped: they are the same ones
+// the next run makes again.
 struct RandomRun {
   static constexpr int32_t kCapacity = 4096;
   uint32_t first[kCapacity];
