@@ -11,12 +11,15 @@ run: build
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
-# BENCH_REPETITIONS sets how many times each case runs (median reported).
+# BENCH_REPETITIONS sets how many times each case runs (median reported); the
+# runs of all cases are interleaved in random order, so that a machine that
+# speeds up or slows down during the run moves before and after alike.
 # Then wubble-scope's peak resident memory over 200 regenerations, measured
 # with /usr/bin/time -v on a private X server.
 BENCH_REPETITIONS ?= 7
 bench: build
 	$(BUILD_DIR)/bench/wubble_bench --benchmark_repetitions=$(BENCH_REPETITIONS) \
+	  --benchmark_enable_random_interleaving=true \
 	  --benchmark_report_aggregates_only=true --benchmark_format=json \
 	  > $(BUILD_DIR)/bench.json
 	@python3 bench/report.py $(BUILD_DIR)/bench.json

@@ -5,6 +5,8 @@ import sys
 
 with open(sys.argv[1]) as f:
     runs = json.load(f)["benchmarks"]
+# Interleaved runs come out shuffled; the table keeps the order of definition.
+runs.sort(key=lambda run: (run.get("family_index", 0), run.get("per_family_instance_index", 0)))
 
 medians = {}
 for run in runs:
