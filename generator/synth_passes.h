@@ -50,6 +50,12 @@ inline float Damp(float x, float d, double keep) {
   return float(double(x) - double(x) * d);
 }
 
+// How lp_coeff moves in a sample's passes: clamped as the rules say; only
+// shrinking within 0..0.1 (0 < lp_coeff_mul <= 1), where neither clamp can
+// act; or held at 0.1 by a factor of at least 1, where the sweep and its
+// clamp give 0.1 again every pass.
+enum CoeffSweep { kSweepClamped, kSweepShrinking, kSweepHeld };
+
 // The state the passes change, held in locals for a whole render.
 struct FilterState {
   float lp_out, lp_delta, lp_coeff, lp_coeff_mul, lp_damping;
@@ -60,12 +66,14 @@ struct FilterState {
   bool lp_still;
   // lp_out, lp_delta and hp_out are finite; once not, they stay so.
   bool finite;
+  CoeffSweep sweep;  // kSweepClamped until known to be one of the others
 };
 
 inline FilterState LoadFilterState() {
   const SynthState &s = synth;
   return FilterState{s.lp_out, s.lp_delta, s.lp_coeff, s.lp_coeff_mul, s.lp_damping,
-                     ExactComplement(s.lp_damping), s.hp_out, uint32_t(s.phaser_write), false, false};
+                     ExactComplement(s.lp_damping), s.hp_out, uint32_t(s.phaser_write), false, false,
+                     kSweepClamped};
 }
 
 inline void StoreFilterState(const FilterState &f) {
@@ -210,12 +218,6 @@ inline bool FastSampleOk(const FilterState &f, const SampleInputs &in) {
   return f.finite && in.hp_keep > 0.5 && f.phaser_write <= 1024u - 9u && read <= 1024u - 9u;
 }
 
-// How lp_coeff moves in a sample's passes: clamped as the rules say; only
-// shrinking within 0..0.1 (0 < lp_coeff_mul <= 1), where neither clamp can
-// act; or held at 0.1 by a factor of at least 1, where the sweep and its
-// clamp give 0.1 again every pass.
-enum CoeffSweep { kSweepClamped, kSweepShrinking, kSweepHeld };
-
 inline CoeffSweep SweepKind(const FilterState &f) {
   if (f.lp_coeff_mul > 0.0f && f.lp_coeff_mul <= 1.0f && f.lp_coeff >= 0.0f && f.lp_coeff <= 0.1f)
     return kSweepShrinking;
@@ -301,7 +303,9 @@ WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in, SampleInp
   f.lp_delta = x;
   f.hp_out = hp;
   f.phaser_write = (f.phaser_write + 9u) & 1023u;
-  f.finite = FiltersFinite(f);
+  // An infinite or NaN filter value stays so for the rest of the sample
+  // and reaches the sum through hp_out, so a finite sum spares the check.
+  f.finite = acc - acc == 0.0f || FiltersFinite(f);
   if (next) EndOscillator(osc);
   return acc;
 }
@@ -315,7 +319,10 @@ WUBBLE_INLINE float SamplePasses(FilterState &f, const SampleInputs &in, SampleI
   if (kLowPass != kPlainDamping && FastSampleOk(f, in)) {
     FilterState start = f;
     float acc;
-    switch (SweepKind(f)) {
+    // Shrinking and held coefficients stay so; only a clamped one is looked
+    // at again.
+    if (f.sweep == kSweepClamped) f.sweep = SweepKind(f);
+    switch (f.sweep) {
       case kSweepShrinking: acc = FastPasses<kLowPass, kWaveform, kSweepShrinking>(f, in, next); break;
       case kSweepHeld: acc = FastPasses<kLowPass, kWaveform, kSweepHeld>(f, in, next); break;
       default: acc = FastPasses<kLowPass, kWaveform, kSweepClamped>(f, in, next); break;
