@@ -1,7 +1,6 @@
 #include "oscillator.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "synth.h"
 

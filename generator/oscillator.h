@@ -1,9 +1,9 @@
 // The oscillator of the synthesis, as the render runs it: 9 steps a sample,
 // each giving the value of one pass as a double (a single, widened).
 //
-// It is computed in integers where that is exact, because the passes keep
-// the floating-point units busy with their own long chain, and floating-point
-// work beside them costs about as much as if it ran alone:
+// It does as little floating-point work as it exactly can, because the
+// passes keep the floating-point units busy with their own long chain, and
+// floating-point work beside them costs about as much as if it ran alone:
 // - the saw divides by a period converted once a sample;
 // - the square compares the phase with the first phase whose fraction
 //   reaches the duty, found once a sample;

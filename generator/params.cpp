@@ -85,12 +85,12 @@ static RandomRun mutation_run;
 
 static uint64_t NextDraw() { return RunDraw(mutation_run, TakeRandomSteps(mutation_run, 1)); }
 
+static void Mutate(float *field, double span) { *field = float((double(*field) + span) + double(-0.05f)); }
+
 static void MutateFromRun(int32_t mutations) {
   for (int32_t round = 0; round < mutations; round++) {
     for (float *field : kMutationOrder) {
-      if (ScaleDraw(NextDraw(), 2u) != 1u) continue;
-      double span = ScaleDraw(NextDraw(), 10001u) / 10000.0 * double(0.1f);
-      *field = float((double(*field) + span) + double(-0.05f));
+      if (ScaleDraw(NextDraw(), 2u) == 1u) Mutate(field, SpanOfDraw(NextDraw(), 0.1f));
     }
   }
   CloseRandomRun(mutation_run);
@@ -100,7 +100,7 @@ void MutateEffectParams(int32_t mutations) {
   if (mutations > 0 && OpenRandomRun(mutation_run)) return MutateFromRun(mutations);
   for (int32_t round = 0; round < mutations; round++) {
     for (float *field : kMutationOrder) {
-      if (Coin() == 1) *field = float((double(*field) + Span(0.1f)) + double(-0.05f));
+      if (Coin() == 1) Mutate(field, Span(0.1f));
     }
   }
 }

@@ -60,9 +60,15 @@ inline int32_t RandomUpTo(int32_t max) {
   return int32_t(ScaleDraw(r, uint64_t(max) + 1u));
 }
 
-inline double RandomSpan(float range) {
-  double q = RandomUpTo(10000) / 10000.0;
+// RandomSpan's value for a draw (a RandomStep result).
+inline double SpanOfDraw(uint64_t draw, float range) {
+  double q = int32_t(ScaleDraw(draw, 10001u)) / 10000.0;
   return q * double(range);  // divide first: the other order differs in the last bit
+}
+
+inline double RandomSpan(float range) {
+  if (!random_state.seeded) SeedRandom(int32_t(TickCount()));
+  return SpanOfDraw(RandomStep(), range);
 }
 
 // Fills out[0..count) with RandomSpan(2) - 1 rounded to single, exactly as

@@ -26,7 +26,6 @@
 #include "sample_steps.h"
 #include "synth.h"
 
-
 namespace passes {
 
 template <int kWaveform>
@@ -166,25 +165,6 @@ WUBBLE_INLINE float RunPasses(FilterState &f, const SampleInputs &in) {
   return acc;
 }
 
-// The passes of one sample without the guards of FinishPass and
-// StepLowPassDelta, which cost more than the arithmetic they guard. They are
-// exact under conditions the caller checks once a sample (see FastSampleOk)
-// and one it checks afterwards, that the filters are still finite:
-// - x * keep equals x - x * d for x finite and non-zero, and also for +0;
-//   an infinite x (a filter blowing up) leaves the state infinite or NaN at
-//   the end of the sample, where the caller finds it and redoes the sample
-//   with the guarded passes;
-// - a -0 lp_delta, which the guarded step would make +0, moves nothing:
-//   lp_out + -0 is lp_out (never -0 itself), and the next pass adds it to a
-//   product that is non-zero or +0. Only the last pass's can be left in the
-//   state, and FastPasses makes it +0;
-// - hp_out and lp_out are never -0 here (FastPasses makes a -0 hp_out +0
-//   on entry): both are sums of multiples of the least single, so no sum
-//   rounds to a zero of its own, and the high-pass factor is above 0.5, so
-//   no product does either. hp_out + 0 is then hp_out;
-// - no phaser index wraps within the sample, so the buffer is read and
-//   written through two plain pointers, in the same order.
-
 inline bool FiltersFinite(const FilterState &f) {
   // Each difference is 0 for a finite value and NaN otherwise.
   return (f.lp_out - f.lp_out) + (f.lp_delta - f.lp_delta) + (f.hp_out - f.hp_out) == 0.0f;
@@ -236,6 +216,25 @@ inline CoeffReg Sweep(CoeffReg c, CoeffReg mul) {
   return SweepCoeff(c, mul);
 }
 
+// The passes of one sample without the guards of FinishPass and
+// StepLowPassDelta, which cost more than the arithmetic they guard. They are
+// exact under conditions the caller checks once a sample (see FastSampleOk)
+// and one it checks afterwards, that the filters are still finite:
+// - x * keep equals x - x * d for x finite and non-zero, and also for +0;
+//   an infinite x (a filter blowing up) leaves the state infinite or NaN at
+//   the end of the sample, where the caller finds it and redoes the sample
+//   with the guarded passes;
+// - a -0 lp_delta, which the guarded step would make +0, moves nothing:
+//   lp_out + -0 is lp_out (never -0 itself), and the next pass adds it to a
+//   product that is non-zero or +0. Only the last pass's can be left in the
+//   state, and FastPasses makes it +0;
+// - hp_out and lp_out are never -0 here (FastPasses makes a -0 hp_out +0
+//   on entry): both are sums of multiples of the least single, so no sum
+//   rounds to a zero of its own, and the high-pass factor is above 0.5, so
+//   no product does either. hp_out + 0 is then hp_out;
+// - no phaser index wraps within the sample, so the buffer is read and
+//   written through two plain pointers, in the same order.
+//
 // When `next` is given, the next sample's oscillator runs here too, a step a
 // pass: it does not depend on the filters, so its work fills the time each
 // pass waits for the one before.
