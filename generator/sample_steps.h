@@ -10,6 +10,7 @@
 #include "numeric.h"
 #include "params.h"
 #include "synth.h"
+#include "vibrato.h"
 
 // What the per-sample steps hand to the passes of one sample. Nothing in
 // them depends on the filters, so the next sample's are made while the
@@ -52,12 +53,12 @@ inline void AdvancePitch(const EffectParams &p) {
     s.period = s.max_period;
     if (p.pitch_floor > 0.0f) s.running = 0;  // this sample is still delivered
   }
-  float vib_period = float(s.period);
   if (s.wobble_amp > 0.0f) {
     s.wobble_phase = s.wobble_phase + s.wobble_speed;
-    vib_period = float(s.period * (1.0f + std::sin(double(s.wobble_phase)) * s.wobble_amp));
+    s.period_int = VibratoPeriod(s.period, s.wobble_phase, s.wobble_amp);
+  } else {
+    s.period_int = RoundToInt(float(s.period));
   }
-  s.period_int = RoundToInt(vib_period);
   if (s.period_int < 8) s.period_int = 8;
   s.duty = s.duty + s.duty_sweep;
   if (s.duty < 0.0f) s.duty = 0.0f;
