@@ -80,28 +80,61 @@ bool OpenRandomRun(RandomRun &run) {
   return true;
 }
 
+static void MakeStep(uint32_t *first, uint32_t *second, int32_t p) {
+  first[p] = RotateLeft(second[p - 17], 27) + second[p - 10];
+  second[p] = RotateLeft(first[p - 17], 19) + first[p - 10];
+}
+
+#ifdef __SSE2__
+static __m128i RotateLeft(__m128i w, int n) {
+  return _mm_or_si128(_mm_slli_epi32(w, n), _mm_srli_epi32(w, 32 - n));
+}
+
+// Positions p - 17 .. p - 14 and p - 10 .. p - 7 from the blocks of four
+// b[0] = p - 20 .. p - 17 up to b[3] = p - 8 .. p - 5.
+static __m128i Back17(const __m128i *b) {
+  // Lanes a3 a3 b0 b0, then a3 b0 b1 b2, in two shuffles.
+  __m128 a = _mm_castsi128_ps(b[0]), c = _mm_castsi128_ps(b[1]);
+  __m128 t = _mm_shuffle_ps(a, c, _MM_SHUFFLE(0, 0, 3, 3));
+  return _mm_castps_si128(_mm_shuffle_ps(t, c, _MM_SHUFFLE(2, 1, 2, 0)));
+}
+static __m128i Back10(const __m128i *b) {
+  // The high half of one block and the low half of the next, in one shuffle.
+  return _mm_castpd_si128(_mm_shuffle_pd(_mm_castsi128_pd(b[2]), _mm_castsi128_pd(b[3]), 1));
+}
+#endif
+
 // Makes positions made .. made + count - 1: each is RandomStep on the
 // entries 17 and 10 positions back, crosswise as there.
 static void MakeSteps(RandomRun &run, int32_t count) {
   uint32_t *first = run.first, *second = run.second;
   int32_t p = run.made, end = run.made + count;
+  for (; p < end && p < 20; p++) MakeStep(first, second, p);
 #ifdef __SSE2__
-  // Four positions at once read only positions at least 7 back.
-  for (; p + 4 <= end; p += 4) {
-    __m128i s17 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(second + p - 17));
-    __m128i s10 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(second + p - 10));
-    __m128i f17 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(first + p - 17));
-    __m128i f10 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(first + p - 10));
-    __m128i y = _mm_add_epi32(_mm_or_si128(_mm_slli_epi32(s17, 27), _mm_srli_epi32(s17, 5)), s10);
-    __m128i x = _mm_add_epi32(_mm_or_si128(_mm_slli_epi32(f17, 19), _mm_srli_epi32(f17, 13)), f10);
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(first + p), y);
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(second + p), x);
+  // Four positions at once. The last 20 positions stay in registers: read
+  // back from memory, a block of four would straddle two recent stores,
+  // which the processor cannot forward, and each block would wait for them.
+  if (p + 4 <= end) {
+    __m128i f[5], s[5];
+    for (int k = 0; k < 5; k++) {
+      f[k] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(first + p - 20 + 4 * k));
+      s[k] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(second + p - 20 + 4 * k));
+    }
+    for (; p + 4 <= end; p += 4) {
+      __m128i new_first = _mm_add_epi32(RotateLeft(Back17(s), 27), Back10(s));
+      __m128i new_second = _mm_add_epi32(RotateLeft(Back17(f), 19), Back10(f));
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(first + p), new_first);
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(second + p), new_second);
+      for (int k = 0; k < 4; k++) {
+        f[k] = f[k + 1];
+        s[k] = s[k + 1];
+      }
+      f[4] = new_first;
+      s[4] = new_second;
+    }
   }
 #endif
-  for (; p < end; p++) {
-    first[p] = RotateLeft(second[p - 17], 27) + second[p - 10];
-    second[p] = RotateLeft(first[p - 17], 19) + first[p - 10];
-  }
+  for (; p < end; p++) MakeStep(first, second, p);
   run.made = end;
 }
 
