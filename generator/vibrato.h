@@ -57,12 +57,18 @@ inline int32_t VibratoPeriodWith(double period, double sine, float amp) {
 // amp > 0.
 inline int32_t VibratoPeriod(double period, float phase, float amp) {
   double x = phase;
+  // A shallow vibrato often cannot move the period to another integer at
+  // all; then no sine is needed, as long as there is one (an infinite
+  // phase has none). INT32_MIN also stands for NaN and values out of range,
+  // where the conversion is not monotonic.
+  if (std::isfinite(x)) {
+    int32_t lowest = VibratoPeriodWith(period, -1.0, amp);
+    if (lowest == VibratoPeriodWith(period, 1.0, amp) && lowest != INT32_MIN) return lowest;
+  }
   if (std::fabs(x) <= kNearSineRange) {
     double sine = NearSine(x);
     int32_t low = VibratoPeriodWith(period, sine - kNearSineError, amp);
     int32_t high = VibratoPeriodWith(period, sine + kNearSineError, amp);
-    // INT32_MIN also stands for NaN and values out of range, where the
-    // conversion is not monotonic.
     if (low == high && low != INT32_MIN) return low;
   }
   return VibratoPeriodWith(period, std::sin(x), amp);

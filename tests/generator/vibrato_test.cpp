@@ -42,9 +42,10 @@ TEST(Vibrato, PeriodIsThePlainOne) {
   std::uniform_real_distribution<float> unit(0.0f, 1.0f);
   for (int i = 0; i < 2000000; i++) {
     // Periods as the pitch gives them, vibrato depths up to the largest a
-    // sound can have, and phases as far as a sound's vibrato can run.
+    // sound can have, half of them shallow, and phases as far as a sound's
+    // vibrato can run.
     double period = 100.0 / (std::pow(double(unit(rng)), 2.0) + 0.001);
-    float amp = unit(rng) * 0.5f + 1e-6f;
+    float amp = i % 2 ? unit(rng) * 0.5f + 1e-6f : float(1e-7 * std::pow(10.0, 4.0 * unit(rng)));
     float phase = unit(rng) * 1300.0f;
     ASSERT_EQ(VibratoPeriod(period, phase, amp), PlainPeriod(period, phase, amp))
         << period << " " << phase << " " << amp;
@@ -60,7 +61,7 @@ TEST(Vibrato, PeriodNextToARoundingBoundaryIsThePlainOne) {
   int undecided = 0;
   for (int i = 0; i < 200000; i++) {
     float phase = unit(rng) * 1300.0f;
-    float amp = unit(rng) * 0.5f + 1e-6f;
+    float amp = i % 2 ? unit(rng) * 0.5f + 1e-6f : float(1e-7 * std::pow(10.0, 4.0 * unit(rng)));
     double factor = 1.0f + std::sin(double(phase)) * amp;
     float half = std::floor(unit(rng) * 5000.0f) + 0.5f;
     float beside = std::nextafter(half, i % 2 ? 1e9f : -1e9f);
