@@ -1,11 +1,18 @@
 #include "random.h"
 
 #include <cstring>
+#include <ctime>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
-#include <ctime>
+
+#include "compiler.h"
+#include "processor.h"
+
+#if WUBBLE_AVX2_BUILDS
+#include <immintrin.h>
+#endif
 
 RandomState random_state;
 
@@ -104,35 +111,87 @@ static __m128i Back10(const __m128i *b) {
 }
 #endif
 
+#ifdef __SSE2__
+// Positions from p on, four at a time while four fit before `end`, for
+// p >= 20; returns the position after the last one made. The last 20
+// positions stay in registers: read back from memory, a block of four would
+// straddle two recent stores, which the processor cannot forward, and each
+// block would wait for them.
+static int32_t MakeStepsBy4(uint32_t *first, uint32_t *second, int32_t p, int32_t end) {
+  if (p + 4 > end) return p;
+  __m128i f[5], s[5];
+  for (int k = 0; k < 5; k++) {
+    f[k] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(first + p - 20 + 4 * k));
+    s[k] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(second + p - 20 + 4 * k));
+  }
+  for (; p + 4 <= end; p += 4) {
+    __m128i new_first = _mm_add_epi32(RotateLeft(Back17(s), 27), Back10(s));
+    __m128i new_second = _mm_add_epi32(RotateLeft(Back17(f), 19), Back10(f));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(first + p), new_first);
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(second + p), new_second);
+    for (int k = 0; k < 4; k++) {
+      f[k] = f[k + 1];
+      s[k] = s[k + 1];
+    }
+    f[4] = new_first;
+    s[4] = new_second;
+  }
+  return p;
+}
+#endif
+
+#if WUBBLE_AVX2_BUILDS
+WUBBLE_AVX2_TARGET static __m256i RotateLeft(__m256i w, int n) {
+  return _mm256_or_si256(_mm256_slli_epi32(w, n), _mm256_srli_epi32(w, 32 - n));
+}
+
+// Positions p - n .. p - n + 7 from the blocks a = p - 24 .. p - 17,
+// b = p - 16 .. p - 9 and c = p - 8 .. p - 1, for n = 17 (from a and b) and
+// n = 10 (from b and c): the middle halves, then a shift within halves.
+WUBBLE_AVX2_TARGET static __m256i Back17(__m256i a, __m256i b) {
+  return _mm256_alignr_epi8(b, _mm256_permute2x128_si256(a, b, 0x21), 12);
+}
+WUBBLE_AVX2_TARGET static __m256i Back10(__m256i b, __m256i c) {
+  return _mm256_alignr_epi8(c, _mm256_permute2x128_si256(b, c, 0x21), 8);
+}
+
+WUBBLE_AVX2_TARGET static __m256i Load8(const uint32_t *at) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at));
+}
+
+// MakeStepsBy4 eight at a time, for p >= 24, with the last 24 positions in
+// registers.
+WUBBLE_AVX2_TARGET static int32_t MakeStepsBy8(uint32_t *first, uint32_t *second, int32_t p, int32_t end) {
+  if (p + 8 > end) return p;
+  __m256i f0 = Load8(first + p - 24), f1 = Load8(first + p - 16), f2 = Load8(first + p - 8);
+  __m256i s0 = Load8(second + p - 24), s1 = Load8(second + p - 16), s2 = Load8(second + p - 8);
+  for (; p + 8 <= end; p += 8) {
+    __m256i new_first = _mm256_add_epi32(RotateLeft(Back17(s0, s1), 27), Back10(s1, s2));
+    __m256i new_second = _mm256_add_epi32(RotateLeft(Back17(f0, f1), 19), Back10(f1, f2));
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(first + p), new_first);
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(second + p), new_second);
+    f0 = f1;
+    f1 = f2;
+    f2 = new_first;
+    s0 = s1;
+    s1 = s2;
+    s2 = new_second;
+  }
+  return p;
+}
+#endif
+
 // Makes positions made .. made + count - 1: each is RandomStep on the
 // entries 17 and 10 positions back, crosswise as there.
 static void MakeSteps(RandomRun &run, int32_t count) {
   uint32_t *first = run.first, *second = run.second;
   int32_t p = run.made, end = run.made + count;
-  for (; p < end && p < 20; p++) MakeStep(first, second, p);
+  for (; p < end && p < 24; p++) MakeStep(first, second, p);
+#if WUBBLE_AVX2_BUILDS
+  if (UseAvx2Builds()) p = MakeStepsBy8(first, second, p, end);
+#endif
 #ifdef __SSE2__
-  // Four positions at once. The last 20 positions stay in registers: read
-  // back from memory, a block of four would straddle two recent stores,
-  // which the processor cannot forward, and each block would wait for them.
-  if (p + 4 <= end) {
-    __m128i f[5], s[5];
-    for (int k = 0; k < 5; k++) {
-      f[k] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(first + p - 20 + 4 * k));
-      s[k] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(second + p - 20 + 4 * k));
-    }
-    for (; p + 4 <= end; p += 4) {
-      __m128i new_first = _mm_add_epi32(RotateLeft(Back17(s), 27), Back10(s));
-      __m128i new_second = _mm_add_epi32(RotateLeft(Back17(f), 19), Back10(f));
-      _mm_storeu_si128(reinterpret_cast<__m128i *>(first + p), new_first);
-      _mm_storeu_si128(reinterpret_cast<__m128i *>(second + p), new_second);
-      for (int k = 0; k < 4; k++) {
-        f[k] = f[k + 1];
-        s[k] = s[k + 1];
-      }
-      f[4] = new_first;
-      s[4] = new_second;
-    }
-  }
+  p = MakeStepsBy4(first, second, p, end);
 #endif
   for (; p < end; p++) MakeStep(first, second, p);
   run.made = end;

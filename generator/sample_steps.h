@@ -105,7 +105,7 @@ inline void AdvanceEffects() {
 }  // namespace steps
 
 // The per-sample steps; everything in `in` but the oscillator values.
-WUBBLE_NOINLINE inline void StepSample(SampleInputs &in) {
+WUBBLE_INLINE void StepSampleBody(SampleInputs &in) {
   const EffectParams &p = effect_params;
   using namespace steps;
   AdvanceRetrigger();
@@ -118,3 +118,5 @@ WUBBLE_NOINLINE inline void StepSample(SampleInputs &in) {
   in.hp_keep = ExactComplement(s.hp_coeff);
   in.phaser_lag = uint32_t(s.phaser_lag);
 }
+
+WUBBLE_NOINLINE inline void StepSample(SampleInputs &in) { StepSampleBody(in); }

@@ -5,6 +5,7 @@
 // their work with the passes' chain.
 #include "oscillator.h"
 #include "params.h"
+#include "processor.h"
 #include "sample_steps.h"
 #include "synth.h"
 #include "synth_passes.h"
@@ -18,8 +19,8 @@ using namespace passes;
 // With kAhead the next sample's per-sample steps and oscillator run before
 // the current sample is handed out, which is invisible to a sink that only
 // stores; without it the state is complete whenever `out` runs.
-template <int kWaveform, int kLowPass, bool kAhead, typename Out>
-int32_t RenderRun(int32_t max_count, Out out) {
+template <int kWaveform, int kLowPass, bool kAhead, typename Steps, typename Out>
+WUBBLE_INLINE int32_t RenderRun(int32_t max_count, Out out) {
   if (max_count <= 0 || synth.running == 0) return 0;
   FilterState f = LoadFilterState();
   f.finite = FiltersFinite(f);
@@ -27,14 +28,14 @@ int32_t RenderRun(int32_t max_count, Out out) {
   SampleInputs inputs[2];
   int current = 0;
   int32_t count = 0;
-  StepSample(inputs[current]);
+  Steps::Step(inputs[current]);
   FillOscillator<kWaveform>(inputs[current]);
   for (;;) {
     bool more = synth.running != 0 && count + 1 < max_count;
     SampleInputs *next = nullptr;
     if (kAhead && more) {
       next = &inputs[current ^ 1];
-      StepSample(*next);
+      Steps::Step(*next);
     }
     float acc = SamplePasses<kLowPass, kWaveform>(f, inputs[current], next);
     if (!kAhead) StoreFilterState(f);
@@ -43,7 +44,7 @@ int32_t RenderRun(int32_t max_count, Out out) {
     if (!more) break;
     current ^= 1;
     if (!kAhead) {
-      StepSample(inputs[current]);
+      Steps::Step(inputs[current]);
       FillOscillator<kWaveform>(inputs[current]);
     }
   }
@@ -52,13 +53,46 @@ int32_t RenderRun(int32_t max_count, Out out) {
   return count;
 }
 
+// The render loop is built twice (see processor.h). StepSample goes with
+// it: a call of its own either way.
+struct BaselineSteps {
+  static void Step(SampleInputs &in) { StepSample(in); }
+};
+
+template <int kWaveform, int kLowPass, bool kAhead, typename Out>
+WUBBLE_NOINLINE int32_t RenderRunBaseline(int32_t max_count, Out out) {
+  return RenderRun<kWaveform, kLowPass, kAhead, BaselineSteps>(max_count, out);
+}
+
+#if WUBBLE_AVX2_BUILDS
+WUBBLE_AVX2_TARGET WUBBLE_NOINLINE void StepSampleAvx2(SampleInputs &in) { StepSampleBody(in); }
+
+struct Avx2Steps {
+  static void Step(SampleInputs &in) { StepSampleAvx2(in); }
+};
+
+template <int kWaveform, int kLowPass, bool kAhead, typename Out>
+WUBBLE_AVX2_TARGET WUBBLE_NOINLINE int32_t RenderRunAvx2(int32_t max_count, Out out) {
+  return RenderRun<kWaveform, kLowPass, kAhead, Avx2Steps>(max_count, out);
+}
+#endif
+
+// Only the renders that make a whole sound are worth the second build.
+template <int kWaveform, int kLowPass, bool kAhead, typename Out>
+int32_t RenderChosen(int32_t max_count, Out out) {
+#if WUBBLE_AVX2_BUILDS
+  if (kAhead && UseAvx2Builds()) return RenderRunAvx2<kWaveform, kLowPass, kAhead>(max_count, out);
+#endif
+  return RenderRunBaseline<kWaveform, kLowPass, kAhead>(max_count, out);
+}
+
 template <int kWaveform, bool kAhead, typename Out>
 int32_t RenderWaveform(int32_t max_count, Out out) {
-  if (effect_params.lowpass_cutoff == 1.0f) return RenderRun<kWaveform, kBypassed, kAhead>(max_count, out);
+  if (effect_params.lowpass_cutoff == 1.0f) return RenderChosen<kWaveform, kBypassed, kAhead>(max_count, out);
   // lp_damping changes only at a full reset, never within a render.
   if (ExactComplement(synth.lp_damping) == ExactComplement(synth.lp_damping))
-    return RenderRun<kWaveform, kExactKeep, kAhead>(max_count, out);
-  return RenderRun<kWaveform, kPlainDamping, kAhead>(max_count, out);
+    return RenderChosen<kWaveform, kExactKeep, kAhead>(max_count, out);
+  return RenderChosen<kWaveform, kPlainDamping, kAhead>(max_count, out);
 }
 
 template <bool kAhead, typename Out>

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "params.h"
+#include "processor.h"
 #include "random.h"
 #include "reference_generator.h"
 #include "synth.h"
@@ -182,7 +183,19 @@ void CheckSameState() {
   EXPECT_EQ(0, std::memcmp(NoiseBuffer, reference::NoiseBuffer, kNoiseBufferSize * sizeof(float)));
 }
 
-TEST(Oracle, CraftedParameterSetsMatchTheStraightforwardGenerator) {
+// Each case runs on both builds of the hot loops, where the processor has
+// the one for AVX2.
+class Oracle : public testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override { avx2_builds_allowed = GetParam(); }
+  void TearDown() override { avx2_builds_allowed = true; }
+};
+
+INSTANTIATE_TEST_SUITE_P(Builds, Oracle, testing::Bool(), [](const testing::TestParamInfo<bool> &info) {
+  return info.param ? "Avx2WherePresent" : "Baseline";
+});
+
+TEST_P(Oracle, CraftedParameterSetsMatchTheStraightforwardGenerator) {
   AllocateSynthArrays();
   reference::AllocateSynthArrays();
   synth = SynthState{};
@@ -208,7 +221,7 @@ TEST(Oracle, CraftedParameterSetsMatchTheStraightforwardGenerator) {
   }
 }
 
-TEST(Oracle, VariedSoundsInOneRunMatchTheStraightforwardGenerator) {
+TEST_P(Oracle, VariedSoundsInOneRunMatchTheStraightforwardGenerator) {
   AllocateSynthArrays();
   reference::AllocateSynthArrays();
   synth = SynthState{};

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "processor.h"
 #include "random.h"
 #include "random_helpers.h"
 
@@ -186,24 +187,32 @@ TEST(Random, UnseededDrawSeedsItself) {
 // Steps made in bulk are the steps RandomStep makes, for takes of every
 // size at every offset, across the moves that keep a run within its
 // capacity, and closing the run leaves the source where those steps leave it.
-TEST(Random, RunStepsAreTheSourceSteps) {
+void CheckRunSteps(int32_t seed) {
   static RandomRun run;
-  for (int32_t seed : {1, 9837320, -5}) {
-    SeedRandom(seed);
-    for (int i = 0; i < 7; i++) RandomStep();  // any offset between lead and table
-    RandomState plain = random_state;
-    ASSERT_TRUE(OpenRandomRun(run));
-    int32_t taken = 0;
-    for (int32_t count = 1; taken < 3 * RandomRun::kCapacity; count = count % 64 + 1) {
-      int32_t position = TakeRandomSteps(run, count);
-      std::swap(random_state, plain);
-      for (int32_t k = 0; k < count; k++) ASSERT_EQ(RunDraw(run, position + k), RandomStep()) << seed << " " << taken + k;
-      std::swap(random_state, plain);
-      taken += count;
-    }
-    CloseRandomRun(run);
-    EXPECT_TRUE(SameRandomState(random_state, plain)) << seed;
+  SeedRandom(seed);
+  for (int i = 0; i < 7; i++) RandomStep();  // any offset between lead and table
+  RandomState plain = random_state;
+  ASSERT_TRUE(OpenRandomRun(run));
+  int32_t taken = 0;
+  for (int32_t count = 1; taken < 3 * RandomRun::kCapacity; count = count % 64 + 1) {
+    int32_t position = TakeRandomSteps(run, count);
+    std::swap(random_state, plain);
+    for (int32_t k = 0; k < count; k++) ASSERT_EQ(RunDraw(run, position + k), RandomStep()) << seed << " " << taken + k;
+    std::swap(random_state, plain);
+    taken += count;
   }
+  CloseRandomRun(run);
+  EXPECT_TRUE(SameRandomState(random_state, plain)) << seed;
+}
+
+// Both builds of the bulk steps, where the processor has the one for AVX2.
+TEST(Random, RunStepsAreTheSourceSteps) {
+  for (bool avx2 : {true, false}) {
+    SCOPED_TRACE(avx2 ? "AVX2 where present" : "baseline");
+    avx2_builds_allowed = avx2;
+    for (int32_t seed : {1, 9837320, -5}) CheckRunSteps(seed);
+  }
+  avx2_builds_allowed = true;
 }
 
 }  // namespace
