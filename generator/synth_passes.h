@@ -170,32 +170,23 @@ inline bool FiltersFinite(const FilterState &f) {
   return (f.lp_out - f.lp_out) + (f.lp_delta - f.lp_delta) + (f.hp_out - f.hp_out) == 0.0f;
 }
 
-// lp_coeff in the fast passes: in an SSE register where there is one, so
-// that the rules' two clamps are one max and one min instruction, which
-// compare in the same order: (0 > c ? 0 : c), then (0.1 < c ? 0.1 : c).
+// The rules' sweep of lp_coeff with both clamps. With SSE the clamps are
+// one max and one min instruction, which compare in the same order:
+// (0 > c ? 0 : c), then (0.1 < c ? 0.1 : c).
+inline float SweepCoeff(float c, float mul) {
 #ifdef __SSE__
-typedef __m128 CoeffReg;
-inline CoeffReg ToCoeffReg(float c) { return _mm_set_ss(c); }
-inline float FromCoeffReg(CoeffReg c) { return _mm_cvtss_f32(c); }
-inline CoeffReg SweepCoeff(CoeffReg c, CoeffReg mul) {
-  c = _mm_max_ss(_mm_setzero_ps(), _mm_mul_ss(c, mul));
-  return _mm_min_ss(_mm_set_ss(0.1f), c);
-}
+  __m128 swept = _mm_max_ss(_mm_setzero_ps(), _mm_set_ss(c * mul));
+  return _mm_cvtss_f32(_mm_min_ss(_mm_set_ss(0.1f), swept));
 #else
-typedef float CoeffReg;
-inline CoeffReg ToCoeffReg(float c) { return c; }
-inline float FromCoeffReg(CoeffReg c) { return c; }
-inline CoeffReg SweepCoeff(CoeffReg c, CoeffReg mul) {
   c = c * mul;
   if (c < 0.0f) c = 0.0f;
   if (c > 0.1f) c = 0.1f;
   return c;
-}
 #endif
+}
 
 inline bool FastSampleOk(const FilterState &f, const SampleInputs &in) {
-  uint32_t read = (f.phaser_write - in.phaser_lag) & 1023u;
-  return f.finite && in.hp_keep > 0.5 && f.phaser_write <= 1024u - 9u && read <= 1024u - 9u;
+  return f.finite && in.hp_keep > 0.5;
 }
 
 inline CoeffSweep SweepKind(const FilterState &f) {
@@ -206,13 +197,9 @@ inline CoeffSweep SweepKind(const FilterState &f) {
 }
 
 template <int kSweep>
-inline CoeffReg Sweep(CoeffReg c, CoeffReg mul) {
+inline float Sweep(float c, float mul) {
   if (kSweep == kSweepHeld) return c;
-#ifdef __SSE__
-  if (kSweep == kSweepShrinking) return _mm_mul_ss(c, mul);
-#else
   if (kSweep == kSweepShrinking) return c * mul;
-#endif
   return SweepCoeff(c, mul);
 }
 
@@ -231,20 +218,18 @@ inline CoeffReg Sweep(CoeffReg c, CoeffReg mul) {
 // - hp_out and lp_out are never -0 here (FastPasses makes a -0 hp_out +0
 //   on entry): both are sums of multiples of the least single, so no sum
 //   rounds to a zero of its own, and the high-pass factor is above 0.5, so
-//   no product does either. hp_out + 0 is then hp_out;
-// - no phaser index wraps within the sample, so the buffer is read and
-//   written through two plain pointers, in the same order.
+//   no product does either. hp_out + 0 is then hp_out.
 //
 // When `next` is given, the next sample's oscillator runs here too, a step a
 // pass: it does not depend on the filters, so its work fills the time each
 // pass waits for the one before.
 template <int kLowPass, int kWaveform, int kSweep>
 WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in, SampleInputs *next) {
-  float *write = PhaserBuffer + f.phaser_write;
-  const float *read = PhaserBuffer + ((f.phaser_write - in.phaser_lag) & 1023u);
-  const CoeffReg mul = ToCoeffReg(f.lp_coeff_mul);
+  float *const phaser = PhaserBuffer;
+  const uint32_t write = f.phaser_write, read = f.phaser_write - in.phaser_lag;
+  const float mul = f.lp_coeff_mul;
   const double keep = f.lp_keep, hp_keep = in.hp_keep, env_vol = in.env_vol;
-  CoeffReg c = ToCoeffReg(f.lp_coeff);
+  float c = f.lp_coeff;
   // A -0 hp_out, which only the guarded passes can leave, acts as +0.
   float lp = f.lp_out, x = f.lp_delta, hp = f.hp_out + 0.0f, y = 1.0f;
   float acc = 0.0f;
@@ -256,8 +241,8 @@ WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in, SampleInp
   };
   auto finish = [&](float hp_in) {
     hp = float(double(hp_in) * hp_keep);
-    write[pass] = hp;
-    float sub = hp + read[pass];
+    phaser[(write + uint32_t(pass)) & 1023u] = hp;
+    float sub = hp + phaser[(read + uint32_t(pass)) & 1023u];
     acc = float(double(acc) + double(sub) * env_vol);
   };
   if (kLowPass == kExactKeep && f.lp_still) {
@@ -265,7 +250,7 @@ WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in, SampleInp
     for (; pass < 9; pass++) {
       step_next();
       c = Sweep<kSweep>(c, mul);
-      y = float(double(x) + (in.sub[pass] - lp) * FromCoeffReg(c));
+      y = float(double(x) + (in.sub[pass] - lp) * c);
       x = float(double(y) * keep);
       float lp_next = lp + x;
       if (lp_next != lp) {
@@ -289,7 +274,7 @@ WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in, SampleInp
       lp = float(in.sub[pass]);
       x = 0.0f;
     } else {
-      y = float(double(x) + (in.sub[pass] - lp) * FromCoeffReg(c));
+      y = float(double(x) + (in.sub[pass] - lp) * c);
       x = float(double(y) * keep);
     }
     lp = lp + x;
@@ -297,7 +282,7 @@ WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in, SampleInp
   }
   if (kLowPass != kBypassed && !f.lp_still) f.lp_still = lp == lp_start && FiniteNonZero(lp);
   if (y == 0.0f) x = 0.0f;  // the guarded step's +0 for a zero before damping
-  f.lp_coeff = FromCoeffReg(c);
+  f.lp_coeff = c;
   f.lp_out = lp;
   f.lp_delta = x;
   f.hp_out = hp;
