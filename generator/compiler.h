@@ -9,13 +9,15 @@
 #define WUBBLE_NOINLINE
 #endif
 
-// Whether the hottest loops also have a build for processors with AVX2,
+// Whether the hottest loops also have builds for wider instruction sets,
 // chosen at run time (see processor.h): x86-64 compilers that take a
 // per-function target, when the whole build does not already assume AVX2.
 #if defined(__GNUC__) && defined(__x86_64__) && !defined(__AVX2__)
-#define WUBBLE_AVX2_BUILDS 1
+#define WUBBLE_WIDE_BUILDS 1
 #define WUBBLE_AVX2_TARGET [[gnu::target("avx2")]]
+#define WUBBLE_AVX512_TARGET [[gnu::target("avx2,avx512f,avx512vl")]]
 #else
-#define WUBBLE_AVX2_BUILDS 0
+#define WUBBLE_WIDE_BUILDS 0
 #define WUBBLE_AVX2_TARGET
+#define WUBBLE_AVX512_TARGET
 #endif

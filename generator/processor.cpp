@@ -2,14 +2,18 @@
 
 #include "compiler.h"
 
-bool avx2_builds_allowed = true;
+InstructionSet widest_set_allowed = kAvx512Set;
 
-bool UseAvx2Builds() {
-#if WUBBLE_AVX2_BUILDS
-  // Also checks that the system saves the wide registers.
-  static const bool has_avx2 = __builtin_cpu_supports("avx2");
-  return avx2_builds_allowed && has_avx2;
-#else
-  return false;
+static InstructionSet ProcessorSet() {
+#if WUBBLE_WIDE_BUILDS
+  // These also check that the system saves the wide registers.
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl")) return kAvx512Set;
+  if (__builtin_cpu_supports("avx2")) return kAvx2Set;
 #endif
+  return kBaselineSet;
+}
+
+InstructionSet InstructionSetInUse() {
+  static const InstructionSet processor = ProcessorSet();
+  return processor < widest_set_allowed ? processor : widest_set_allowed;
 }

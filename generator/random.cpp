@@ -10,7 +10,7 @@
 #include "compiler.h"
 #include "processor.h"
 
-#if WUBBLE_AVX2_BUILDS
+#if WUBBLE_WIDE_BUILDS
 #include <immintrin.h>
 #endif
 
@@ -140,7 +140,7 @@ static int32_t MakeStepsBy4(uint32_t *first, uint32_t *second, int32_t p, int32_
 }
 #endif
 
-#if WUBBLE_AVX2_BUILDS
+#if WUBBLE_WIDE_BUILDS
 WUBBLE_AVX2_TARGET static __m256i RotateLeft(__m256i w, int n) {
   return _mm256_or_si256(_mm256_slli_epi32(w, n), _mm256_srli_epi32(w, 32 - n));
 }
@@ -179,6 +179,27 @@ WUBBLE_AVX2_TARGET static int32_t MakeStepsBy8(uint32_t *first, uint32_t *second
   }
   return p;
 }
+
+// MakeStepsBy8 with a rotate instruction and shifts across the whole register.
+WUBBLE_AVX512_TARGET static int32_t MakeStepsBy8Avx512(uint32_t *first, uint32_t *second, int32_t p, int32_t end) {
+  if (p + 8 > end) return p;
+  __m256i f0 = Load8(first + p - 24), f1 = Load8(first + p - 16), f2 = Load8(first + p - 8);
+  __m256i s0 = Load8(second + p - 24), s1 = Load8(second + p - 16), s2 = Load8(second + p - 8);
+  for (; p + 8 <= end; p += 8) {
+    // Lanes 7.. of (a, b) are positions p - 17 ..; lanes 6.. of (b, c) are p - 10 ...
+    __m256i new_first = _mm256_add_epi32(_mm256_rol_epi32(_mm256_alignr_epi32(s1, s0, 7), 27), _mm256_alignr_epi32(s2, s1, 6));
+    __m256i new_second = _mm256_add_epi32(_mm256_rol_epi32(_mm256_alignr_epi32(f1, f0, 7), 19), _mm256_alignr_epi32(f2, f1, 6));
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(first + p), new_first);
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(second + p), new_second);
+    f0 = f1;
+    f1 = f2;
+    f2 = new_first;
+    s0 = s1;
+    s1 = s2;
+    s2 = new_second;
+  }
+  return p;
+}
 #endif
 
 // Makes positions made .. made + count - 1: each is RandomStep on the
@@ -187,8 +208,9 @@ static void MakeSteps(RandomRun &run, int32_t count) {
   uint32_t *first = run.first, *second = run.second;
   int32_t p = run.made, end = run.made + count;
   for (; p < end && p < 24; p++) MakeStep(first, second, p);
-#if WUBBLE_AVX2_BUILDS
-  if (UseAvx2Builds()) p = MakeStepsBy8(first, second, p, end);
+#if WUBBLE_WIDE_BUILDS
+  if (InstructionSetInUse() >= kAvx512Set) p = MakeStepsBy8Avx512(first, second, p, end);
+  if (InstructionSetInUse() >= kAvx2Set) p = MakeStepsBy8(first, second, p, end);
 #endif
 #ifdef __SSE2__
   p = MakeStepsBy4(first, second, p, end);

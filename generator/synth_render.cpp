@@ -64,7 +64,7 @@ WUBBLE_NOINLINE int32_t RenderRunBaseline(int32_t max_count, Out out) {
   return RenderRun<kWaveform, kLowPass, kAhead, BaselineSteps>(max_count, out);
 }
 
-#if WUBBLE_AVX2_BUILDS
+#if WUBBLE_WIDE_BUILDS
 WUBBLE_AVX2_TARGET WUBBLE_NOINLINE void StepSampleAvx2(SampleInputs &in) { StepSampleBody(in); }
 
 struct Avx2Steps {
@@ -80,8 +80,8 @@ WUBBLE_AVX2_TARGET WUBBLE_NOINLINE int32_t RenderRunAvx2(int32_t max_count, Out 
 // Only the renders that make a whole sound are worth the second build.
 template <int kWaveform, int kLowPass, bool kAhead, typename Out>
 int32_t RenderChosen(int32_t max_count, Out out) {
-#if WUBBLE_AVX2_BUILDS
-  if (kAhead && UseAvx2Builds()) return RenderRunAvx2<kWaveform, kLowPass, kAhead>(max_count, out);
+#if WUBBLE_WIDE_BUILDS
+  if (kAhead && InstructionSetInUse() >= kAvx2Set) return RenderRunAvx2<kWaveform, kLowPass, kAhead>(max_count, out);
 #endif
   return RenderRunBaseline<kWaveform, kLowPass, kAhead>(max_count, out);
 }

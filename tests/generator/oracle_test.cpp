@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "params.h"
@@ -183,17 +184,22 @@ void CheckSameState() {
   EXPECT_EQ(0, std::memcmp(NoiseBuffer, reference::NoiseBuffer, kNoiseBufferSize * sizeof(float)));
 }
 
-// Each case runs on both builds of the hot loops, where the processor has
-// the one for AVX2.
-class Oracle : public testing::TestWithParam<bool> {
+// Each case runs on every build of the hot loops the processor can run.
+class Oracle : public testing::TestWithParam<InstructionSet> {
  protected:
-  void SetUp() override { avx2_builds_allowed = GetParam(); }
-  void TearDown() override { avx2_builds_allowed = true; }
+  void SetUp() override { widest_set_allowed = GetParam(); }
+  void TearDown() override { widest_set_allowed = kAvx512Set; }
 };
 
-INSTANTIATE_TEST_SUITE_P(Builds, Oracle, testing::Bool(), [](const testing::TestParamInfo<bool> &info) {
-  return info.param ? "Avx2WherePresent" : "Baseline";
-});
+std::string SetName(const testing::TestParamInfo<InstructionSet> &info) {
+  switch (info.param) {
+    case kAvx512Set: return "Avx512WherePresent";
+    case kAvx2Set: return "Avx2WherePresent";
+    default: return "Baseline";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, Oracle, testing::Values(kAvx512Set, kAvx2Set, kBaselineSet), SetName);
 
 TEST_P(Oracle, CraftedParameterSetsMatchTheStraightforwardGenerator) {
   AllocateSynthArrays();

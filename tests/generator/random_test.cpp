@@ -205,14 +205,14 @@ void CheckRunSteps(int32_t seed) {
   EXPECT_TRUE(SameRandomState(random_state, plain)) << seed;
 }
 
-// Both builds of the bulk steps, where the processor has the one for AVX2.
+// Every build of the bulk steps the processor can run.
 TEST(Random, RunStepsAreTheSourceSteps) {
-  for (bool avx2 : {true, false}) {
-    SCOPED_TRACE(avx2 ? "AVX2 where present" : "baseline");
-    avx2_builds_allowed = avx2;
+  for (InstructionSet set : {kAvx512Set, kAvx2Set, kBaselineSet}) {
+    SCOPED_TRACE(testing::Message() << "instruction set " << int(set));
+    widest_set_allowed = set;
     for (int32_t seed : {1, 9837320, -5}) CheckRunSteps(seed);
   }
-  avx2_builds_allowed = true;
+  widest_set_allowed = kAvx512Set;
 }
 
 }  // namespace
