@@ -4,9 +4,14 @@
 #if defined(__GNUC__)
 #define WUBBLE_INLINE [[gnu::always_inline]] inline
 #define WUBBLE_NOINLINE [[gnu::noinline]]
+// For a lambda, after its parameters. A lambda does not take the target of
+// the function around it, and the compiler will not always inline it into
+// a function built for a wider target unless told to.
+#define WUBBLE_LAMBDA_INLINE __attribute__((always_inline))
 #else
 #define WUBBLE_INLINE inline
 #define WUBBLE_NOINLINE
+#define WUBBLE_LAMBDA_INLINE
 #endif
 
 // Whether the hottest loops also have builds for wider instruction sets,

@@ -236,10 +236,10 @@ WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in, SampleInp
   int pass = 0;
   OscillatorRun osc{};
   if (next) osc = StartOscillator<kWaveform>();
-  auto step_next = [&] {
+  auto step_next = [&]() WUBBLE_LAMBDA_INLINE {
     if (next) next->sub[pass] = StepOscillator<kWaveform>(osc);
   };
-  auto finish = [&](float hp_in) {
+  auto finish = [&](float hp_in) WUBBLE_LAMBDA_INLINE {
     hp = float(double(hp_in) * hp_keep);
     phaser[(write + uint32_t(pass)) & 1023u] = hp;
     float sub = hp + phaser[(read + uint32_t(pass)) & 1023u];

@@ -125,7 +125,7 @@ int32_t RenderSamplesInto(float volume_gain, uint8_t *out) {
   constexpr int32_t kBlock = 64;
   float sums[kBlock];
   int32_t first = 0;  // index of sums[0]
-  auto store = [&](int32_t index, float acc) {
+  auto store = [&](int32_t index, float acc) WUBBLE_LAMBDA_INLINE {
     sums[index - first] = acc;
     if (index - first == kBlock - 1) {
       ScaleSamplesInto(sums, kBlock, volume_gain, out + 2 * first);
