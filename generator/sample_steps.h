@@ -1,7 +1,8 @@
 // The per-sample steps of the synthesis, before its 9 passes: retrigger,
 // pitch, envelope and effects, and what they hand to the passes. The render
-// includes them to have them compiled with it, but StepSample stays a call
-// of its own: inlined into the loop around the passes it slows the loop down.
+// includes them to have them compiled with it, once per instruction set, but
+// StepSample stays a call of its own: inlined into the loop around the
+// passes it slows the loop down.
 #pragma once
 #include <cmath>
 #include <cstdint>
@@ -119,4 +120,5 @@ WUBBLE_INLINE void StepSampleBody(SampleInputs &in) {
   in.phaser_lag = uint32_t(s.phaser_lag);
 }
 
+// The build for any x86-64 processor; the render makes its own for AVX2.
 WUBBLE_NOINLINE inline void StepSample(SampleInputs &in) { StepSampleBody(in); }

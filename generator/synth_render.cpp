@@ -18,7 +18,8 @@ using namespace passes;
 // `out` with its index, as the sum of its passes before the output scaling.
 // With kAhead the next sample's per-sample steps and oscillator run before
 // the current sample is handed out, which is invisible to a sink that only
-// stores; without it the state is complete whenever `out` runs.
+// stores; without it the state is complete whenever `out` runs. `Steps`
+// names the build of StepSample to call.
 template <int kWaveform, int kLowPass, bool kAhead, typename Steps, typename Out>
 WUBBLE_INLINE int32_t RenderRun(int32_t max_count, Out out) {
   if (max_count <= 0 || synth.running == 0) return 0;
