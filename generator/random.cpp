@@ -155,48 +155,60 @@ WUBBLE_AVX2_TARGET static __m256i Back10(__m256i b, __m256i c) {
   return _mm256_alignr_epi8(c, _mm256_permute2x128_si256(b, c, 0x21), 8);
 }
 
-WUBBLE_AVX2_TARGET static __m256i Load8(const uint32_t *at) {
-  return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at));
+// The last 24 positions of one array, in blocks of eight, oldest first:
+// p - 24 .. p - 17, p - 16 .. p - 9 and p - 8 .. p - 1.
+struct Window8 {
+  __m256i old, middle, recent;
+};
+
+WUBBLE_AVX2_TARGET static Window8 LoadWindow8(const uint32_t *words, int32_t p) {
+  const __m256i *at = reinterpret_cast<const __m256i *>(words + p - 24);
+  return Window8{_mm256_loadu_si256(at), _mm256_loadu_si256(at + 1), _mm256_loadu_si256(at + 2)};
+}
+
+// Stores the next eight positions at p and moves the window on to them.
+WUBBLE_AVX2_TARGET static void Push8(Window8 &w, uint32_t *words, int32_t p, __m256i next) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i *>(words + p), next);
+  w.old = w.middle;
+  w.middle = w.recent;
+  w.recent = next;
+}
+
+// The next eight positions of one array, from the window of the other.
+template <int kRotate>
+WUBBLE_AVX2_TARGET static __m256i Step8(const Window8 &w) {
+  return _mm256_add_epi32(RotateLeft(Back17(w.old, w.middle), kRotate), Back10(w.middle, w.recent));
+}
+
+// The same with a rotate instruction and shifts across the whole register:
+// lanes 7.. of (old, middle) are positions p - 17 .., lanes 6.. of
+// (middle, recent) are p - 10 ...
+template <int kRotate>
+WUBBLE_AVX512_TARGET static __m256i Step8Avx512(const Window8 &w) {
+  return _mm256_add_epi32(_mm256_rol_epi32(_mm256_alignr_epi32(w.middle, w.old, 7), kRotate),
+                          _mm256_alignr_epi32(w.recent, w.middle, 6));
 }
 
 // MakeStepsBy4 eight at a time, for p >= 24, with the last 24 positions in
 // registers.
 WUBBLE_AVX2_TARGET static int32_t MakeStepsBy8(uint32_t *first, uint32_t *second, int32_t p, int32_t end) {
   if (p + 8 > end) return p;
-  __m256i f0 = Load8(first + p - 24), f1 = Load8(first + p - 16), f2 = Load8(first + p - 8);
-  __m256i s0 = Load8(second + p - 24), s1 = Load8(second + p - 16), s2 = Load8(second + p - 8);
+  Window8 f = LoadWindow8(first, p), s = LoadWindow8(second, p);
   for (; p + 8 <= end; p += 8) {
-    __m256i new_first = _mm256_add_epi32(RotateLeft(Back17(s0, s1), 27), Back10(s1, s2));
-    __m256i new_second = _mm256_add_epi32(RotateLeft(Back17(f0, f1), 19), Back10(f1, f2));
-    _mm256_storeu_si256(reinterpret_cast<__m256i *>(first + p), new_first);
-    _mm256_storeu_si256(reinterpret_cast<__m256i *>(second + p), new_second);
-    f0 = f1;
-    f1 = f2;
-    f2 = new_first;
-    s0 = s1;
-    s1 = s2;
-    s2 = new_second;
+    __m256i new_first = Step8<27>(s), new_second = Step8<19>(f);
+    Push8(f, first, p, new_first);
+    Push8(s, second, p, new_second);
   }
   return p;
 }
 
-// MakeStepsBy8 with a rotate instruction and shifts across the whole register.
 WUBBLE_AVX512_TARGET static int32_t MakeStepsBy8Avx512(uint32_t *first, uint32_t *second, int32_t p, int32_t end) {
   if (p + 8 > end) return p;
-  __m256i f0 = Load8(first + p - 24), f1 = Load8(first + p - 16), f2 = Load8(first + p - 8);
-  __m256i s0 = Load8(second + p - 24), s1 = Load8(second + p - 16), s2 = Load8(second + p - 8);
+  Window8 f = LoadWindow8(first, p), s = LoadWindow8(second, p);
   for (; p + 8 <= end; p += 8) {
-    // Lanes 7.. of (a, b) are positions p - 17 ..; lanes 6.. of (b, c) are p - 10 ...
-    __m256i new_first = _mm256_add_epi32(_mm256_rol_epi32(_mm256_alignr_epi32(s1, s0, 7), 27), _mm256_alignr_epi32(s2, s1, 6));
-    __m256i new_second = _mm256_add_epi32(_mm256_rol_epi32(_mm256_alignr_epi32(f1, f0, 7), 19), _mm256_alignr_epi32(f2, f1, 6));
-    _mm256_storeu_si256(reinterpret_cast<__m256i *>(first + p), new_first);
-    _mm256_storeu_si256(reinterpret_cast<__m256i *>(second + p), new_second);
-    f0 = f1;
-    f1 = f2;
-    f2 = new_first;
-    s0 = s1;
-    s1 = s2;
-    s2 = new_second;
+    __m256i new_first = Step8Avx512<27>(s), new_second = Step8Avx512<19>(f);
+    Push8(f, first, p, new_first);
+    Push8(s, second, p, new_second);
   }
   return p;
 }
