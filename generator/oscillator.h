@@ -73,7 +73,7 @@ inline void RefillNoise() {
 
 inline double NoiseAt(int32_t index) {
   if (noise.refill < 0) return NoiseBuffer[index];
-  return noise.values[ScaleDraw(RunDraw(noise.run, noise.refill + index), 10001u)];
+  return noise.values[SpanIndex(RunDraw(noise.run, noise.refill + index))];
 }
 
 inline uint32_t NoiseIndex(int32_t phase, int32_t period_int) {

@@ -61,7 +61,7 @@ void FillSignedSpans(float *out, int count) {
     table[lead] = RandomEntry{y, x};
     lead = PreviousEntry(lead);
     lag = PreviousEntry(lag);
-    out[i] = values[ScaleDraw((uint64_t(x) << 32) | y, 10001u)];
+    out[i] = values[SpanIndex((uint64_t(x) << 32) | y)];
   }
   std::memcpy(random_state.table, table, sizeof table);
   random_state.lead = lead;
@@ -109,9 +109,7 @@ static __m128i Back10(const __m128i *b) {
   // The high half of one block and the low half of the next, in one shuffle.
   return _mm_castpd_si128(_mm_shuffle_pd(_mm_castsi128_pd(b[2]), _mm_castsi128_pd(b[3]), 1));
 }
-#endif
 
-#ifdef __SSE2__
 // Positions from p on, four at a time while four fit before `end`, for
 // p >= 20; returns the position after the last one made. The last 20
 // positions stay in registers: read back from memory, a block of four would

@@ -53,6 +53,10 @@ inline uint64_t ScaleDraw(uint64_t r, uint64_t n) {
 #endif
 }
 
+// Which of the 10001 span values a draw (a RandomStep result) picks: 0 to
+// 10000, also the index into SignedSpanValues().
+inline uint64_t SpanIndex(uint64_t draw) { return ScaleDraw(draw, 10001u); }
+
 inline int32_t RandomUpTo(int32_t max) {
   if (!random_state.seeded) SeedRandom(int32_t(TickCount()));
   uint64_t r = RandomStep();  // taken even when max is refused
@@ -62,7 +66,7 @@ inline int32_t RandomUpTo(int32_t max) {
 
 // RandomSpan's value for a draw (a RandomStep result).
 inline double SpanOfDraw(uint64_t draw, float range) {
-  double q = int32_t(ScaleDraw(draw, 10001u)) / 10000.0;
+  double q = int32_t(SpanIndex(draw)) / 10000.0;
   return q * double(range);  // divide first: the other order differs in the last bit
 }
 
@@ -78,9 +82,6 @@ void FillSignedSpans(float *out, int count);
 // The 10001 values RandomSpan(2) - 1 rounded to single can take.
 const float *SignedSpanValues();
 
-// The value FillSignedSpans stores for a draw (a RandomStep result);
-// `values` is SignedSpanValues().
-inline float SignedSpanOf(const float *values, uint64_t draw) { return values[ScaleDraw(draw, 10001u)]; }
 
 // Steps of the random source made ahead in bulk, for the noise refills of a
 // render and for mutation rounds. The recurrence runs on two straight
