@@ -2,11 +2,15 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test test-sanitize test-valgrind fuzz bench deps build clean
+.PHONY: run run-lite test test-sanitize test-valgrind test-fresh fuzz bench install package deps build clean
 
 run: build
 	@if [ -z "$$DISPLAY" ]; then echo "make run: no display (DISPLAY is not set); wubble-scope needs an X server" >&2; exit 1; fi
 	$(BUILD_DIR)/app/wubble-scope
+
+run-lite: build
+	@if [ -z "$$DISPLAY" ]; then echo "make run-lite: no display (DISPLAY is not set); wubble-lite needs an X server" >&2; exit 1; fi
+	$(BUILD_DIR)/app/wubble-lite
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
@@ -49,6 +53,20 @@ fuzz: deps
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_targets
 	scripts/run-fuzz $(FUZZ_DIR) $(FUZZ_SECONDS)
 
+# The README's set-up on a bare Debian 12 root (debootstrap, as root): see
+# scripts/test-fresh. FRESH_TIMEOUT bounds the run in the root.
+test-fresh:
+	scripts/test-fresh
+
+# The programs, their desktop entries, icon and manual page, and the library.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# The Debian package, $(BUILD_DIR)/wubble_<version>_<arch>.deb.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+
 build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -56,5 +74,9 @@ build: deps
 deps:
 	@scripts/install-deps
 
+# Every build folder the targets above make. A test-fresh run that was
+# killed can leave its root's /dev mounted: unmount before removing, and never
+# cross into another file system.
 clean:
-	rm -rf $(BUILD_DIR)
+	@awk '{ print $$2 }' /proc/mounts 2>/dev/null | grep '^$(CURDIR)/build-fresh/' | sort -r | xargs -r umount -l
+	rm -rf --one-file-system $(BUILD_DIR) $(SAN_DIR) $(FUZZ_DIR) build-fresh
