@@ -51,11 +51,14 @@ extern "C" {
  * against another release's header. */
 WUBBLE_API int32_t WubbleVersion(void);
 
-/* seed: all 32 bits count. mutations: rounds of mutation, 0 or more; a
- * round takes about half a microsecond, so 2^31 - 1 rounds run for minutes
- * in a call that cannot be interrupted (wubble-render allows up to 1000000).
+/* seed: all 32 bits count. mutations: rounds of mutation, 0 or more.
  * volume: the tool's volume bar, 0..127 (it starts at 5); read as a signed
- * byte, so a negative volume inverts the wave. */
+ * byte, so a negative volume inverts the wave.
+ *
+ * A mutation round costs about 0.2 microseconds on a current x86-64
+ * processor, more on slower ones: 1000000 rounds (wubble-render's limit) add
+ * about 0.2 s, and 2^31 - 1 rounds hold the call, which cannot be
+ * interrupted, for some seven minutes or more. */
 
 /* Fills dest (WUBBLE_IMAGE_BYTES) with the WAV image of the sound as the
  * first sound of a run and returns its content length, 46 + 2 x samples.

@@ -8,8 +8,9 @@
 
 enum RenderAction { kWriteWav, kPrintParams, kPrintHelp, kPrintVersion };
 
-// A mutation round takes about half a microsecond; this many keep a run
-// under a second, and more are refused rather than left running for minutes.
+// A mutation round takes about 0.2 microseconds: this many keep a run well
+// under a second, and more are refused rather than left running for minutes
+// with no sign of life.
 constexpr int32_t kMaxRenderMutations = 1000000;
 
 struct RenderArgs {
