@@ -27,6 +27,16 @@
 #define WUBBLE_API
 #endif
 
+/* The library's version, the same as its CMake package's and pkg-config's.
+ * Releases 0.x break compatibility at the minor number, later ones at the
+ * major. WUBBLE_VERSION is the three in one number, MAJOR * 10000 + MINOR *
+ * 100 + PATCH (minor and patch stay below 100), for #if comparisons. */
+#define WUBBLE_VERSION_MAJOR 0
+#define WUBBLE_VERSION_MINOR 1
+#define WUBBLE_VERSION_PATCH 0
+#define WUBBLE_VERSION \
+  (WUBBLE_VERSION_MAJOR * 10000 + WUBBLE_VERSION_MINOR * 100 + WUBBLE_VERSION_PATCH)
+
 /* Size of the buffer a WAV image is built in. The image content (a 46-byte
  * header and 16-bit mono 44100 Hz samples) is at most 256048 bytes of it;
  * the rest is zero. */
@@ -36,9 +46,19 @@
 extern "C" {
 #endif
 
+/* The version of the library the program runs with, in the form of
+ * WUBBLE_VERSION; it differs from WUBBLE_VERSION when the program was built
+ * against another release's header. */
+WUBBLE_API int32_t WubbleVersion(void);
+
 /* seed: all 32 bits count. mutations: rounds of mutation, 0 or more.
  * volume: the tool's volume bar, 0..127 (it starts at 5); read as a signed
- * byte, so a negative volume inverts the wave. */
+ * byte, so a negative volume inverts the wave.
+ *
+ * A mutation round costs about 0.2 microseconds on a current x86-64
+ * processor, more on slower ones: 1000000 rounds (wubble-render's limit) add
+ * about 0.2 s, and 2^31 - 1 rounds hold the call, which cannot be
+ * interrupted, for some seven minutes or more. */
 
 /* Fills dest (WUBBLE_IMAGE_BYTES) with the WAV image of the sound as the
  * first sound of a run and returns its content length, 46 + 2 x samples.

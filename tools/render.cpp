@@ -7,13 +7,14 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "params.h"
 #include "render_args.h"
+#include "safe_write.h"
 #include "synth.h"
 #include "wav_image.h"
+#include "wubble.h"
 
 static void PrintParams(const EffectParams &p) {
   std::printf("waveform %d\n", p.waveform);
@@ -35,52 +36,45 @@ static void PrintParams(const EffectParams &p) {
   for (const auto &f : fields) std::printf("%s %.9g\n", f.name, double(f.value));
 }
 
-// Writes through a temporary file in the same folder and renames it, so a
-// failed write leaves no partial file behind.
-static bool WriteFileAtomically(const std::string &path, const uint8_t *data, size_t size) {
-  std::string temp = path + ".partial-XXXXXX";
-  std::vector<char> name(temp.begin(), temp.end());
-  name.push_back('\0');
-  int fd = mkstemp(name.data());
-  if (fd < 0) return false;
-  mode_t mask = umask(0);
-  umask(mask);
-  bool ok = fchmod(fd, 0666 & ~mask) == 0;  // mkstemp made it private
-  for (size_t done = 0; ok && done < size;) {
-    ssize_t n = write(fd, data + done, size - done);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) done += size_t(n);
-  }
-  ok = fsync(fd) == 0 && ok;
-  ok = close(fd) == 0 && ok;
-  ok = ok && std::rename(name.data(), path.c_str()) == 0;
-  if (!ok) {
-    int saved = errno;
-    unlink(name.data());
-    errno = saved;
-  }
-  return ok;
+// Standard output is checked once at the end: a full disk, a closed stream
+// or a broken device must not pass as success.
+static bool FinishStandardOutput() {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+  std::fprintf(stderr, "wubble-render: cannot write standard output: %s\n", std::strerror(errno));
+  return false;
 }
 
 int main(int argc, char **argv) {
   RenderArgs args;
-  if (!ParseRenderArgs(argc, argv, &args)) {
-    std::fprintf(stderr, "%s\n", kRenderUsage);
+  std::string error;
+  if (!ParseRenderArgs(argc, argv, &args, &error)) {
+    std::fprintf(stderr, "wubble-render: %s\n", error.c_str());
     return 2;
   }
-  if (args.print_params) {
-    GenerateEffectParams(args.seed);
-    MutateEffectParams(args.mutations);
-    PrintParams(effect_params);
-    return 0;
+  switch (args.action) {
+    case kPrintHelp:
+      std::fputs(kRenderUsage, stdout);
+      return FinishStandardOutput() ? 0 : 1;
+    case kPrintVersion:
+      std::printf("wubble-render %d.%d.%d\n", WUBBLE_VERSION_MAJOR, WUBBLE_VERSION_MINOR,
+                  WUBBLE_VERSION_PATCH);
+      return FinishStandardOutput() ? 0 : 1;
+    case kPrintParams:
+      GenerateEffectParams(args.seed);
+      MutateEffectParams(args.mutations);
+      PrintParams(effect_params);
+      return FinishStandardOutput() ? 0 : 1;
+    case kWriteWav:
+      break;
   }
   AllocateSynthArrays();
   std::vector<uint8_t> image(kWavImageBytes);
-  int32_t length = RenderWubbleImage(args.seed, args.mutations, args.volume, image.data());
-  if (!WriteFileAtomically(args.output, image.data(), size_t(length))) {
-    std::fprintf(stderr, "wubble-render: cannot write %s: %s\n", args.output.c_str(),
-                 std::strerror(errno));
+  size_t length = size_t(RenderWubbleImage(args.seed, args.mutations, args.volume, image.data()));
+  bool to_stdout = args.output == "-";
+  if (to_stdout ? !WriteAll(STDOUT_FILENO, image.data(), length)
+                : !WriteFileSafely(args.output, image.data(), length)) {
+    std::fprintf(stderr, "wubble-render: cannot write %s: %s\n",
+                 to_stdout ? "standard output" : args.output.c_str(), std::strerror(errno));
     return 1;
   }
   return 0;

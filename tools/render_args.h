@@ -1,23 +1,33 @@
 // Command line of wubble-render:
-//   wubble-render SEED [MUTATIONS [VOLUME]] -o FILE.wav
+//   wubble-render SEED [MUTATIONS [VOLUME]] -o FILE.wav   (FILE.wav "-": standard output)
 //   wubble-render SEED [MUTATIONS] --params
+//   wubble-render --help | --version
 #pragma once
 #include <cstdint>
 #include <string>
 
+enum RenderAction { kWriteWav, kPrintParams, kPrintHelp, kPrintVersion };
+
+// A mutation round takes about 0.2 microseconds: this many keep a run well
+// under a second, and more are refused rather than left running for minutes
+// with no sign of life.
+constexpr int32_t kMaxRenderMutations = 1000000;
+
 struct RenderArgs {
+  RenderAction action = kWriteWav;
   int32_t seed = 0;
   int32_t mutations = 0;
   int32_t volume = 5;  // as the app starts
-  bool print_params = false;
-  std::string output;  // empty with print_params
+  std::string output;  // only with kWriteWav; "-" is standard output
 };
 
-extern const char *const kRenderUsage;
+extern const char *const kRenderUsage;  // the text of --help, ending in a newline
 
-// Parses argv[1..argc-1]. Returns false on any malformed or missing
-// argument; `out` is then unspecified.
-bool ParseRenderArgs(int argc, const char *const *argv, RenderArgs *out);
+// Parses argv[1..argc-1]. On a usage error returns false and sets `error` to
+// one line naming the argument that was wrong, without the program's name
+// or a newline; `out` is then unspecified. --help and --version end the
+// parse where they stand, so arguments after them are not looked at.
+bool ParseRenderArgs(int argc, const char *const *argv, RenderArgs *out, std::string *error);
 
 // A decimal integer with an optional sign, entirely consumed, within
 // [min, max]. Accepts no blanks, no empty digits.

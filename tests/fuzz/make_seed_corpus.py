@@ -88,7 +88,11 @@ def render_arg_lists():
              ['7', '--params', '--params'],
              ['7', '-o', ''],
              ['4294967296', '-o', 'f'],
-             ['12x', '--params']]
+             ['12x', '--params'],
+             ['--help'],
+             ['1', '--version'],
+             ['3', '1000000', '-o', '-'],
+             ['3', '1000001', '--bogus', '--params']]
     return {'args_%02d' % i: bounds + b'\0'.join(a.encode() for a in args)
             for i, args in enumerate(lists)}
 

@@ -1,8 +1,9 @@
 // Any bytes as the command line of wubble-render: arguments separated by NUL
 // bytes. ParseRenderArgs must never read past its arguments, and what it
 // accepts must be a well-formed command whose numbers are the ones the
-// standard library reads from the same texts. ParseWholeNumber is held to
-// the same reader on every argument, with bounds taken from the input.
+// standard library reads from the same texts; what it refuses gets a message
+// of one line. ParseWholeNumber is held to the same reader on every
+// argument, with bounds taken from the input.
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -75,11 +76,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   }
 
   RenderArgs args;
-  if (ParseRenderArgs(int(argv.size()), argv.data(), &args)) {
+  std::string error;
+  if (!ParseRenderArgs(int(argv.size()), argv.data(), &args, &error)) {
+    Check(!error.empty());
+    for (char ch : error) Check(static_cast<unsigned char>(ch) >= 0x20 && ch != 0x7f);
+  } else {
+    Check(error.empty());
     std::vector<std::string> numbers;
     int outputs = 0, params = 0;
-    for (size_t i = 0; i < texts.size(); ++i) {
-      if (texts[i] == "-o" && i + 1 < texts.size()) {
+    RenderAction stop = kWriteWav;  // kPrintHelp or kPrintVersion where one ends the parse
+    for (size_t i = 0; i < texts.size() && stop == kWriteWav; ++i) {
+      if (texts[i] == "--help" || texts[i] == "-h") {
+        stop = kPrintHelp;
+      } else if (texts[i] == "--version") {
+        stop = kPrintVersion;
+      } else if (texts[i] == "-o" && i + 1 < texts.size()) {
         Check(args.output == texts[++i]);
         ++outputs;
       } else if (texts[i] == "--params") {
@@ -89,21 +100,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         numbers.push_back(texts[i]);
       }
     }
-    Check(outputs + params == 1 && args.print_params == (params == 1));
-    Check(!args.print_params || args.output.empty());
-    Check(!numbers.empty() && numbers.size() <= (args.print_params ? 2u : 3u));
-    int64_t value;
-    Check(ModelWholeNumber(numbers[0], INT32_MIN, UINT32_MAX, &value) &&
-          args.seed == int32_t(uint32_t(value)));
-    if (numbers.size() > 1) {
-      Check(ModelWholeNumber(numbers[1], INT32_MIN, INT32_MAX, &value) && args.mutations == value);
+    if (stop != kWriteWav) {
+      Check(args.action == stop);
     } else {
-      Check(args.mutations == 0);
-    }
-    if (numbers.size() > 2) {
-      Check(ModelWholeNumber(numbers[2], -128, 127, &value) && args.volume == value);
-    } else {
-      Check(args.volume == 5);
+      Check(outputs + params == 1 && (args.action == kPrintParams) == (params == 1));
+      Check(args.action == kPrintParams || args.action == kWriteWav);
+      Check(args.action == kWriteWav ? !args.output.empty() : args.output.empty());
+      Check(!numbers.empty() && numbers.size() <= (params ? 2u : 3u));
+      int64_t value;
+      Check(ModelWholeNumber(numbers[0], INT32_MIN, UINT32_MAX, &value) &&
+            args.seed == int32_t(uint32_t(value)));
+      if (numbers.size() > 1) {
+        Check(ModelWholeNumber(numbers[1], 0, kMaxRenderMutations, &value) &&
+              args.mutations == value);
+      } else {
+        Check(args.mutations == 0);
+      }
+      if (numbers.size() > 2) {
+        Check(ModelWholeNumber(numbers[2], -128, 127, &value) && args.volume == value);
+      } else {
+        Check(args.volume == 5);
+      }
     }
   }
   for (char *arg : argv) std::free(arg);
