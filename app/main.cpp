@@ -1,4 +1,5 @@
 #include "shell.h"
+#include "toolkit.h"
 
 #if __has_include(<malloc.h>)
 #include <malloc.h>
@@ -17,6 +18,7 @@ static void KeepLargeBlocksMapped() {
 
 int main() {
   KeepLargeBlocksMapped();
+  SetProgramName(WUBBLE_PROGRAM_NAME);  // given by the build: wubble-scope or wubble-lite
   StartUp();
   while (RunLoopPass()) {
   }

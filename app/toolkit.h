@@ -24,6 +24,10 @@ struct Picture {
   uint8_t *pixels;
 };
 
+// The program's name as the desktop knows it: the window class (WM_CLASS)
+// of the windows opened after the call, which a desktop entry's
+// StartupWMClass matches.
+void SetProgramName(const char *name);
 void OpenMainWindow(int32_t width, int32_t height, const char *title);
 void CloseMainWindow();  // destroys the window and every control
 

@@ -78,6 +78,8 @@ void RestrictFrame(Window xid) {
 
 void NoteFocus(Fl_Widget *control) { focused_control = control; }
 
+void SetProgramName(const char *name) { Fl_Window::default_xclass(name); }
+
 void OpenMainWindow(int32_t width, int32_t height, const char *title) {
   Fl::visual(FL_RGB);
   int sx, sy, sw, sh;
@@ -89,6 +91,7 @@ void OpenMainWindow(int32_t width, int32_t height, const char *title) {
   main_window->size_range(w, h, w, h);
   main_window->position(sx + (sw - w) / 2, sy + (sh - h) / 2);
   main_window->callback(WindowCallback);
+  GiveWindowIcon(main_window);
   main_window->show();
   RestrictFrame(fl_xid(main_window));
   XFlush(fl_display);
