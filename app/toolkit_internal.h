@@ -40,6 +40,3 @@ void DropQueuedEvents();
 int32_t ScrollBarPosition(Fl_Widget *bar);
 void SetScrollBarPosition(Fl_Widget *bar, int32_t position);
 void ShowPicture(Fl_Widget *view, const struct Picture *image);
-
-// Sets the program's icon on a window not yet shown.
-void GiveWindowIcon(Fl_Window *window);

@@ -91,7 +91,6 @@ void OpenMainWindow(int32_t width, int32_t height, const char *title) {
   main_window->size_range(w, h, w, h);
   main_window->position(sx + (sw - w) / 2, sy + (sh - h) / 2);
   main_window->callback(WindowCallback);
-  GiveWindowIcon(main_window);
   main_window->show();
   RestrictFrame(fl_xid(main_window));
   XFlush(fl_display);

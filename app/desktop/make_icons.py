@@ -1,11 +1,10 @@
 #!/usr/bin/env python3
-"""Draws the programs' icon from its SVG at fixed pixel sizes: PNG files for
-the icon theme and a C++ header with the RGBA pixels the windows carry.
+"""Draws the programs' icon from its SVG at fixed pixel sizes, as PNG files
+for the icon theme.
 
-  make_icons.py ICON.svg OUT_DIR --png 16 32 48 --window 16 32
+  make_icons.py ICON.svg OUT_DIR 16 32 48
 
-writes OUT_DIR/wubble-<size>.png for each --png size and OUT_DIR/wubble_icon.h
-with the --window sizes. Only what the icon uses is understood: rect (fill,
+writes OUT_DIR/wubble-<size>.png for each size. Only what the icon uses is understood: rect (fill,
 stroke, rx), line and polyline (stroke, stroke-width, round ends), plain
 #rrggbb colours. Edges are smoothed by the pixel area each shape covers."""
 import argparse
@@ -109,34 +108,16 @@ def WritePng(path, size, rgba):
         file.write(Chunk(b"IEND", b""))
 
 
-def WriteHeader(path, pictures):
-    lines = ["// Made by make_icons.py from wubble.svg at build time.", "#pragma once", "",
-             "struct IconPicture {", "  int size;", "  const unsigned char *rgba;  // size x size, rows top first",
-             "};", ""]
-    for size, rgba in pictures:
-        lines.append(f"static const unsigned char icon_rgba_{size}[] = {{")
-        for k in range(0, len(rgba), 24):
-            lines.append("  " + ",".join(str(v) for v in rgba[k:k + 24]) + ",")
-        lines.append("};")
-    entries = ", ".join(f"{{{size}, icon_rgba_{size}}}" for size, _ in pictures)
-    lines += ["", f"static const IconPicture icon_pictures[] = {{{entries}}};", ""]
-    with open(path, "w") as file:
-        file.write("\n".join(lines))
-
-
 def Main():
     parser = argparse.ArgumentParser()
     parser.add_argument("svg")
     parser.add_argument("out_dir")
-    parser.add_argument("--png", type=int, nargs="*", default=[])
-    parser.add_argument("--window", type=int, nargs="*", default=[])
+    parser.add_argument("sizes", type=int, nargs="+")
     args = parser.parse_args()
     view, shapes = Shapes(args.svg)
     os.makedirs(args.out_dir, exist_ok=True)
-    drawn = {size: Draw(view, shapes, size) for size in sorted(set(args.png + args.window))}
-    for size in args.png:
-        WritePng(os.path.join(args.out_dir, f"wubble-{size}.png"), size, drawn[size])
-    WriteHeader(os.path.join(args.out_dir, "wubble_icon.h"), [(size, drawn[size]) for size in args.window])
+    for size in args.sizes:
+        WritePng(os.path.join(args.out_dir, f"wubble-{size}.png"), size, Draw(view, shapes, size))
 
 
 if __name__ == "__main__":

@@ -3,7 +3,6 @@
 // pixels) and through their exit status.
 #include <gtest/gtest.h>
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -206,28 +205,9 @@ TEST_F(Program, IdleLoopsLeaveTheProcessorAlone) {
   EXPECT_LE(MainThreadTicks() - before, ticks_per_second / 4);
 }
 
-// The window property as 32-bit items (each in a long, as Xlib hands them).
-std::vector<unsigned long> CardinalProperty(Display *display, Window window, const char *name) {
-  Atom type;
-  int format;
-  unsigned long count, left;
-  unsigned char *data = nullptr;
-  std::vector<unsigned long> items;
-  if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1 << 20, False,
-                         XA_CARDINAL, &type, &format, &count, &left, &data) == Success &&
-      format == 32) {
-    const unsigned long *longs = reinterpret_cast<const unsigned long *>(data);
-    items.assign(longs, longs + count);
-  }
-  if (data != nullptr) XFree(data);
-  return items;
-}
-
 // A desktop matches the window to the program's menu entry by its class
-// (StartupWMClass) and shows the icon it carries: _NET_WM_ICON holds, for each
-// size, width, height and ARGB pixels. The 48-pixel one must be the green
-// trace on black with its corners left clear.
-TEST_F(Program, WindowsCarryTheProgramsClassAndIcon) {
+// (StartupWMClass) and shows that entry's icon.
+TEST_F(Program, WindowsCarryTheProgramsClass) {
   for (const ProgramCase &program : {kScope, kLite}) {
     SCOPED_TRACE(program.name);
     Start(program);
@@ -236,26 +216,6 @@ TEST_F(Program, WindowsCarryTheProgramsClassAndIcon) {
     EXPECT_STREQ(hint.res_name, program.name);
     XFree(hint.res_name);
     XFree(hint.res_class);
-
-    std::vector<unsigned long> icon = CardinalProperty(display_, window_, "_NET_WM_ICON");
-    std::vector<unsigned long> sizes, pixels48;
-    for (size_t k = 0; k + 2 <= icon.size() && k + 2 + icon[k] * icon[k + 1] <= icon.size();
-         k += 2 + icon[k] * icon[k + 1]) {
-      sizes.push_back(icon[k]);
-      EXPECT_EQ(icon[k], icon[k + 1]);
-      if (icon[k] == 48) pixels48.assign(icon.begin() + k + 2, icon.begin() + k + 2 + 48 * 48);
-    }
-    EXPECT_EQ(sizes, (std::vector<unsigned long>{16, 32, 48, 64}));
-    ASSERT_EQ(pixels48.size(), 48u * 48);
-    int black = 0, green = 0;
-    for (unsigned long argb : pixels48) {
-      unsigned a = (argb >> 24) & 255, r = (argb >> 16) & 255, g = (argb >> 8) & 255, b = argb & 255;
-      black += a == 255 && r < 16 && g < 16 && b < 16;
-      green += a == 255 && g > 200 && r < 100 && b < 150;
-    }
-    EXPECT_EQ(pixels48[0] >> 24, 0u);
-    EXPECT_GT(green, 48);
-    EXPECT_GT(black, 4 * green);
 
     Xdotool({"key", "alt+F4"});
     EXPECT_TRUE(EndsWithStatusZero(10));
