@@ -1,3 +1,4 @@
+#include "quiet_logs.h"
 #include "shell.h"
 
 #if __has_include(<malloc.h>)
@@ -17,6 +18,7 @@ static void KeepLargeBlocksMapped() {
 
 int main() {
   KeepLargeBlocksMapped();
+  SilenceAudioLibraryLogs();  // before StartUp opens the audio output
   StartUp();
   while (RunLoopPass()) {
   }

@@ -1,5 +1,6 @@
 // Slot side of the playback service: loading, starting and halting sounds.
 #include "sound.h"
+#include "sound_context.h"
 #include "sound_state.h"
 #include "wav_reader.h"
 
@@ -50,6 +51,7 @@ int32_t LoadSoundImage(int32_t slot, const uint8_t *image, uint32_t length) {
   if (slot < 0 || !SoundDeviceReady()) return 0;
   SoundImageView view;
   if (!ReadSoundImage(image, length, &view)) return 0;
+  SoundContextScope scope;
   ALuint buffer = CreateFilledBuffer(view);
   if (buffer == 0) return 0;
   SoundSlot *old = FindSoundSlot(slot);
@@ -69,6 +71,7 @@ int32_t LoadSoundImage(int32_t slot, const uint8_t *image, uint32_t length) {
 int32_t StartSound(int32_t slot) {
   SoundSlot *sound = FindSoundSlot(slot);
   if (sound == nullptr || !SoundDeviceReady()) return 0;
+  SoundContextScope scope;
   alGetError();
   alSourceRewind(sound->source);
   alSourcePlay(sound->source);
@@ -77,5 +80,7 @@ int32_t StartSound(int32_t slot) {
 
 void HaltSound(int32_t slot) {
   SoundSlot *sound = FindSoundSlot(slot);
-  if (sound != nullptr) alSourceRewind(sound->source);
+  if (sound == nullptr) return;
+  SoundContextScope scope;
+  alSourceRewind(sound->source);
 }

@@ -20,7 +20,12 @@ struct SoundOutput {
   ALCcontext *context = nullptr;
   bool can_disconnect = false;
   bool direct_channels = false;
+  int32_t slot_limit = 0;  // sources the context gives, one a slot
   LPALGETSOURCEI64VSOFT get_offset_latency = nullptr;  // null without the latency extension
+  // Both null without the thread-context extension; the service then swaps
+  // the process-wide context for the length of each call.
+  PFNALCGETTHREADCONTEXTPROC get_thread_context = nullptr;
+  PFNALCSETTHREADCONTEXTPROC set_thread_context = nullptr;
   std::map<int32_t, SoundSlot> slots;  // ordered, so release goes by ascending slot
 };
 

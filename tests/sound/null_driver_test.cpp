@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <thread>
 
 #include "sound.h"
+#include "sound_context.h"
 #include "sound_state.h"
 #include "stderr_capture.h"
 #include "wav_builder.h"
@@ -22,7 +24,9 @@ struct Mixed {
   int64_t latency_ns;
 };
 
+// Read on the service's own context, as the service reads it.
 Mixed ReadMixed(ALuint source) {
+  SoundContextScope scope;
   ALint state = 0;
   alGetSourcei(source, AL_SOURCE_STATE, &state);
   ALint64SOFT v[2] = {0, 0};
@@ -75,6 +79,26 @@ TEST(NullDriver, CursorFollowsWhatIsHeardAndEndsAtZero) {
   EXPECT_GT(WatchOnePlay(source, 2 * 11025), 5);
   ReleaseSounds();
   EXPECT_EQ(capture.Finish(), "");
+}
+
+// Every slot up to the limit holds a sound at once, the next one none.
+TEST(NullDriver, SlotLimitIsWhatLoads) {
+  EXPECT_EQ(SoundSlotLimit(), 0) << "no device yet";
+  ASSERT_EQ(InitSoundOutput(), 1);
+  const int32_t limit = SoundSlotLimit();
+  std::printf("slot limit on the null output: %d\n", int(limit));
+  RecordProperty("slot_limit", int(limit));
+  ASSERT_GE(limit, 1024);
+  Bytes image = Mono16Wav(TestSamples(64, 9));
+  for (int32_t slot = 0; slot < limit; ++slot) {
+    ASSERT_EQ(LoadSoundImage(slot, image.data(), uint32_t(image.size())), 1) << "slot " << slot;
+  }
+  EXPECT_EQ(LoadSoundImage(limit, image.data(), uint32_t(image.size())), 0) << "a slot beyond the limit";
+  EXPECT_EQ(StartSound(limit), 0);
+  EXPECT_EQ(LoadSoundImage(0, image.data(), uint32_t(image.size())), 1) << "a reload needs no new room";
+  EXPECT_EQ(StartSound(limit - 1), 1);
+  ReleaseSounds();
+  EXPECT_EQ(SoundSlotLimit(), 0);
 }
 
 }  // namespace
