@@ -64,6 +64,10 @@ WUBBLE_API int32_t CreateWubble(int32_t seed, int32_t mutations, int32_t volume,
  * program that wants the audio library's own messages off (ALSOFT_LOGLEVEL,
  * ALSA's error handler) sets that up itself before InitSoundOutput.
  *
+ * While no slot plays, Wubble's device is paused (ALC_SOFT_pause_device), so
+ * an idle program spends no processor time on sound: StartSound resumes it,
+ * and a sound that plays to its end or is halted pauses it again.
+ *
  * Without a device (none found, or ReleaseSounds called) and after the
  * device is lost (unplugged, its sound server gone) every call still works:
  * loads fail (0), starts return 0, cursors stay 0, halts do nothing. A lost

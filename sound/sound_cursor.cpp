@@ -24,6 +24,7 @@ double HeardFrames(const SoundSlot &sound) {
 
 // A sound that has played to its end, or never started, is at 0.
 uint32_t SoundCursor(int32_t slot) {
+  std::lock_guard<std::mutex> hold(sound_lock);
   SoundSlot *sound = FindSoundSlot(slot);
   if (sound == nullptr || !SoundDeviceReady()) return 0;
   SoundContextScope scope;

@@ -4,6 +4,7 @@
 #include "sound.h"
 #include "sound_context.h"
 #include "sound_device.h"
+#include "sound_idle.h"
 #include "sound_state.h"
 
 SoundOutput sound_output;
@@ -56,6 +57,7 @@ bool SoundDeviceReady() {
 }
 
 int32_t InitSoundOutputOnDevice(ALCdevice *device, const ALCint *context_attributes) {
+  std::lock_guard<std::mutex> hold(sound_lock);
   if (sound_output.started) {
     CloseUnusedDevice(device);
     return SoundDeviceReady();
@@ -75,19 +77,30 @@ int32_t InitSoundOutputOnDevice(ALCdevice *device, const ALCint *context_attribu
   LearnContextCalls();
   SoundContextScope scope;
   LearnExtensions();
+  LearnPauseCalls();
+  WatchSoundEnds();
+  PauseWhenSilent();
   return SoundDeviceReady();
 }
 
 // Opens no second device when already started: a silent service stays
 // silent, and a lost device stays lost, until ReleaseSounds.
 int32_t InitSoundOutput() {
-  if (sound_output.started) return SoundDeviceReady();
+  {
+    std::lock_guard<std::mutex> hold(sound_lock);
+    if (sound_output.started) return SoundDeviceReady();
+  }
   return InitSoundOutputOnDevice(alcOpenDevice(nullptr), nullptr);
 }
 
-int32_t SoundSlotLimit() { return SoundDeviceReady() ? sound_output.slot_limit : 0; }
+int32_t SoundSlotLimit() {
+  std::lock_guard<std::mutex> hold(sound_lock);
+  return SoundDeviceReady() ? sound_output.slot_limit : 0;
+}
 
 void ReleaseSounds() {
+  StopWatchingSoundEnds();
+  std::lock_guard<std::mutex> hold(sound_lock);
   if (!sound_output.started) return;
   if (sound_output.context != nullptr) {
     {

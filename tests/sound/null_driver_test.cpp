@@ -10,6 +10,7 @@
 
 #include "sound.h"
 #include "sound_context.h"
+#include "service_pause.h"
 #include "sound_state.h"
 #include "stderr_capture.h"
 #include "wav_builder.h"
@@ -77,6 +78,61 @@ TEST(NullDriver, CursorFollowsWhatIsHeardAndEndsAtZero) {
   EXPECT_GT(WatchOnePlay(source, 2 * 11025), 5);
   ASSERT_EQ(StartSound(1), 1) << "a finished sound starts again";
   EXPECT_GT(WatchOnePlay(source, 2 * 11025), 5);
+  ReleaseSounds();
+  EXPECT_EQ(capture.Finish(), "");
+}
+
+int64_t DeviceClockNs() {
+  ALCint64SOFT clock = -1;
+  sound_output.get_device_integer64(sound_output.device, ALC_DEVICE_CLOCK_SOFT, 1, &clock);
+  return clock;
+}
+
+// The null output mixes in real time while it runs: a tenth of a second is
+// several of its periods.
+bool DeviceStandsStill() {
+  int64_t before = DeviceClockNs();
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  return DeviceClockNs() == before;
+}
+
+bool WaitForDeviceToRun() {
+  int64_t before = DeviceClockNs();
+  auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (DeviceClockNs() == before) {
+    if (std::chrono::steady_clock::now() > give_up) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+// Paused from the start, running while a sound plays, paused again by the
+// sound's own end or by a halt.
+TEST(NullDriver, DevicePausesWhileNoSlotPlays) {
+  StderrCapture capture;
+  ASSERT_EQ(InitSoundOutput(), 1);
+  ASSERT_NE(sound_output.get_device_integer64, nullptr);
+  EXPECT_TRUE(ServicePaused());
+  EXPECT_TRUE(DeviceStandsStill()) << "running before any sound";
+
+  Bytes image = Mono16Wav(TestSamples(4410, 6));  // a tenth of a second
+  ASSERT_EQ(LoadSoundImage(1, image.data(), uint32_t(image.size())), 1);
+  ASSERT_EQ(StartSound(1), 1);
+  EXPECT_TRUE(WaitForDeviceToRun()) << "paused while a sound plays";
+  ASSERT_TRUE(WaitForServicePaused(true)) << "still running after the sound's end";
+  EXPECT_EQ(SoundCursor(1), 0u);
+  EXPECT_TRUE(DeviceStandsStill()) << "running after the sound's end";
+
+  Bytes long_image = Mono16Wav(TestSamples(88200, 7));
+  ASSERT_EQ(LoadSoundImage(2, long_image.data(), uint32_t(long_image.size())), 1);
+  ASSERT_EQ(StartSound(2), 1);
+  ASSERT_EQ(StartSound(1), 1);
+  EXPECT_TRUE(WaitForDeviceToRun());
+  HaltSound(2);
+  EXPECT_FALSE(ServicePaused()) << "paused while slot 1 still plays";
+  HaltSound(1);
+  EXPECT_TRUE(ServicePaused());
+  EXPECT_TRUE(DeviceStandsStill()) << "running after the halts";
   ReleaseSounds();
   EXPECT_EQ(capture.Finish(), "");
 }
