@@ -1,3 +1,4 @@
+#include "quiet_logs.h"
 #include "shell.h"
 #include "toolkit.h"
 
@@ -19,6 +20,7 @@ static void KeepLargeBlocksMapped() {
 int main() {
   KeepLargeBlocksMapped();
   SetProgramName(WUBBLE_PROGRAM_NAME);  // given by the build: wubble-scope or wubble-lite
+  SilenceAudioLibraryLogs();  // before StartUp opens the audio output
   StartUp();
   while (RunLoopPass()) {
   }

@@ -67,19 +67,67 @@ WUBBLE_API int32_t RenderWubble(int32_t seed, int32_t mutations, int32_t volume,
                                 uint8_t *dest);
 
 /* Builds the sound, loads it into sound slot `slot` (not started) and, when
- * dest is not null, copies its whole WAV image there. Always returns 0. */
+ * dest is not null, copies its whole WAV image there. Always returns 0,
+ * also when the load fails (no device, a lost one, a slot beyond
+ * SoundSlotLimit): StartSound(slot) then returns 0. */
 WUBBLE_API int32_t CreateWubble(int32_t seed, int32_t mutations, int32_t volume,
                                 int32_t slot, uint8_t *dest);
 
 /* Playback. Slots are numbers from 0 up; a sound plays once from its start.
- * Without an audio device every call still works: loads fail (0), starts
- * return 0, cursors stay 0. */
-WUBBLE_API int32_t InitSoundOutput(void);  /* non-zero when a device is ready */
+ *
+ * Wubble plays on an OpenAL context of its own. Every call below makes it
+ * current for the call's own length only and leaves the caller's current
+ * context (and the calling thread's context, ALC_EXT_thread_local_context)
+ * exactly as it found it, so a game that plays through OpenAL itself, on
+ * its own device or context, is not disturbed. Wubble sets no environment
+ * variable, installs no error or signal handler and prints nothing; a
+ * program that wants the audio library's own messages off (ALSOFT_LOGLEVEL,
+ * ALSA's error handler) sets that up itself before InitSoundOutput.
+ *
+ * While no slot plays, Wubble's device is paused (ALC_SOFT_pause_device), so
+ * an idle program spends no processor time on sound: StartSound resumes it,
+ * and a sound that plays to its end or is halted pauses it again.
+ *
+ * Without a device (none found, or ReleaseSounds called) and after the
+ * device is lost (unplugged, its sound server gone) every call still works:
+ * loads fail (0), starts return 0, cursors stay 0, halts do nothing. A lost
+ * device stays lost until ReleaseSounds; InitSoundOutput after that opens a
+ * fresh one. */
+
+/* Opens the default output. Non-zero only while the device can play: 0
+ * without a device and after it is lost. Called again it opens nothing new
+ * and tells the same. */
+WUBBLE_API int32_t InitSoundOutput(void);
+
+/* How many slots can hold a sound at once: 1024 or more, unless the user's
+ * OpenAL configuration sets fewer sources; 0 without a device or after a
+ * loss. A load into a further slot returns 0; reloading a slot that holds a
+ * sound always has room. */
+WUBBLE_API int32_t SoundSlotLimit(void);
+
+/* Loads the WAV image (integer PCM, 8 or 16 bits, mono or stereo) into
+ * `slot`, stopped at its start; the caller may free the image at once.
+ * Non-zero when loaded. Returns 0 for a negative slot, an image it cannot
+ * read, no device or a lost one, and a new slot beyond SoundSlotLimit; the
+ * slot then keeps what it held, playing or not. */
 WUBBLE_API int32_t LoadSoundImage(int32_t slot, const uint8_t *image,
-                                  uint32_t length);  /* non-zero when loaded */
-WUBBLE_API int32_t StartSound(int32_t slot);  /* restarts; 1 when started */
-WUBBLE_API void HaltSound(int32_t slot);      /* stops, back to the start */
-WUBBLE_API uint32_t SoundCursor(int32_t slot);  /* bytes of PCM heard; 0 when not playing */
+                                  uint32_t length);
+
+/* Plays the slot's sound once from its first sample, restarting it when it
+ * plays. 1 when started; 0 for an empty slot, no device or a lost one. */
+WUBBLE_API int32_t StartSound(int32_t slot);
+
+/* Stops the slot's sound and sets it back to its start; it stays loaded.
+ * Nothing happens for an empty slot, without a device or after a loss. */
+WUBBLE_API void HaltSound(int32_t slot);
+
+/* Bytes of the slot's PCM data heard so far; 0 when the sound is not
+ * playing (not started, halted, played to its end), for an empty slot,
+ * without a device and after a loss. */
+WUBBLE_API uint32_t SoundCursor(int32_t slot);
+
+/* Stops and frees every sound, closes the device and Wubble's context.
+ * Does nothing before InitSoundOutput. */
 WUBBLE_API void ReleaseSounds(void);
 
 #ifdef __cplusplus
@@ -92,14 +140,21 @@ inline int32_t CreateWubble(int32_t seed, int32_t mutations, int32_t volume,
 }
 #else
 /* C has no overloads; this lets the tool's four-argument call text compile
- * in C as it is shown. Needs C99. */
+ * in C as it is shown. Needs C99. Any other count of arguments is a compile
+ * error, as in C++: the call goes to an object that is no function (from
+ * nine arguments on, to the ninth argument). */
 static inline int32_t CreateWubbleNoCopy(int32_t seed, int32_t mutations,
                                          int32_t volume, int32_t slot) {
   return CreateWubble(seed, mutations, volume, slot, NULL);
 }
-#define WUBBLE_PICK_(a, b, c, d, e, name, ...) name
-#define CreateWubble(...) \
-  WUBBLE_PICK_(__VA_ARGS__, CreateWubble, CreateWubbleNoCopy, )(__VA_ARGS__)
+extern const int CreateWubble_takes_4_or_5_arguments;
+#define WUBBLE_WRONG_COUNT_ CreateWubble_takes_4_or_5_arguments
+#define WUBBLE_PICK_(a, b, c, d, e, f, g, h, name, ...) name
+#define CreateWubble(...)                                                  \
+  WUBBLE_PICK_(__VA_ARGS__, WUBBLE_WRONG_COUNT_, WUBBLE_WRONG_COUNT_,      \
+               WUBBLE_WRONG_COUNT_, CreateWubble, CreateWubbleNoCopy,      \
+               WUBBLE_WRONG_COUNT_, WUBBLE_WRONG_COUNT_,                   \
+               WUBBLE_WRONG_COUNT_, WUBBLE_WRONG_COUNT_)(__VA_ARGS__)
 #endif
 
 #endif /* WUBBLE_H */

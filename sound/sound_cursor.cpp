@@ -1,5 +1,6 @@
 // Play position of a slot: the byte of its PCM data being heard right now.
 #include "sound.h"
+#include "sound_context.h"
 #include "sound_state.h"
 
 namespace {
@@ -23,8 +24,10 @@ double HeardFrames(const SoundSlot &sound) {
 
 // A sound that has played to its end, or never started, is at 0.
 uint32_t SoundCursor(int32_t slot) {
+  std::lock_guard<std::mutex> hold(sound_lock);
   SoundSlot *sound = FindSoundSlot(slot);
   if (sound == nullptr || !SoundDeviceReady()) return 0;
+  SoundContextScope scope;
   ALint state = AL_STOPPED;
   alGetSourcei(sound->source, AL_SOURCE_STATE, &state);
   if (state != AL_PLAYING) return 0;

@@ -1,5 +1,7 @@
 // Slot side of the playback service: loading, starting and halting sounds.
 #include "sound.h"
+#include "sound_context.h"
+#include "sound_idle.h"
 #include "sound_state.h"
 #include "wav_reader.h"
 
@@ -47,9 +49,11 @@ SoundSlot *FindSoundSlot(int32_t slot) {
 // Everything that can fail happens before the slot's old sound is touched, so
 // a failed load leaves that sound loaded and, if it was playing, playing.
 int32_t LoadSoundImage(int32_t slot, const uint8_t *image, uint32_t length) {
+  std::lock_guard<std::mutex> hold(sound_lock);
   if (slot < 0 || !SoundDeviceReady()) return 0;
   SoundImageView view;
   if (!ReadSoundImage(image, length, &view)) return 0;
+  SoundContextScope scope;
   ALuint buffer = CreateFilledBuffer(view);
   if (buffer == 0) return 0;
   SoundSlot *old = FindSoundSlot(slot);
@@ -63,19 +67,30 @@ int32_t LoadSoundImage(int32_t slot, const uint8_t *image, uint32_t length) {
   alSourcei(source, AL_BUFFER, ALint(buffer));
   if (old != nullptr) alDeleteBuffers(1, &old->buffer);
   sound_output.slots[slot] = SoundSlot{buffer, source, view.block_align, view.sample_rate};
+  PauseWhenSilent();
   return 1;
 }
 
 int32_t StartSound(int32_t slot) {
+  std::lock_guard<std::mutex> hold(sound_lock);
   SoundSlot *sound = FindSoundSlot(slot);
   if (sound == nullptr || !SoundDeviceReady()) return 0;
+  SoundContextScope scope;
+  ResumeForStart();
+  if (!SoundDeviceReady()) return 0;  // a device lost while paused shows here
   alGetError();
   alSourceRewind(sound->source);
   alSourcePlay(sound->source);
-  return alGetError() == AL_NO_ERROR ? 1 : 0;
+  if (alGetError() == AL_NO_ERROR) return 1;
+  PauseWhenSilent();
+  return 0;
 }
 
 void HaltSound(int32_t slot) {
+  std::lock_guard<std::mutex> hold(sound_lock);
   SoundSlot *sound = FindSoundSlot(slot);
-  if (sound != nullptr) alSourceRewind(sound->source);
+  if (sound == nullptr) return;
+  SoundContextScope scope;
+  alSourceRewind(sound->source);
+  PauseWhenSilent();
 }

@@ -18,12 +18,14 @@
 #include <thread>
 
 #include "sound.h"
+#include "sound_state.h"
 #include "stderr_capture.h"
 #include "wav_builder.h"
 
 namespace {
 
-// A pipe the device writes into, read empty by a thread until Cut().
+// A pipe the device writes into, read empty by a thread from Drain() until
+// Cut().
 class DrainedPipe {
  public:
   DrainedPipe() {
@@ -31,19 +33,23 @@ class DrainedPipe {
     dir_ = mkdtemp(dir);
     path_ = dir_ + "/out";
     mkfifo(path_.c_str(), 0600);
-    fd_ = open(path_.c_str(), O_RDONLY | O_NONBLOCK);  // lets the writer open
-    reader_ = std::thread([this] {
-      char chunk[4096];
-      while (!cut_) {
-        if (read(fd_, chunk, sizeof chunk) <= 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      }
-    });
+    Drain();
   }
   ~DrainedPipe() {
     Cut();
     unlink(path_.c_str());
     unlink((dir_ + "/alsoft.conf").c_str());
     rmdir(dir_.c_str());
+  }
+  void Drain() {
+    fd_ = open(path_.c_str(), O_RDONLY | O_NONBLOCK);  // lets the writer open
+    cut_ = false;
+    reader_ = std::thread([this] {
+      char chunk[4096];
+      while (!cut_) {
+        if (read(fd_, chunk, sizeof chunk) <= 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    });
   }
   void Cut() {
     if (cut_.exchange(true)) return;
@@ -62,12 +68,12 @@ class DrainedPipe {
  private:
   std::string dir_, path_;
   int fd_ = -1;
-  std::atomic<bool> cut_{false};
+  std::atomic<bool> cut_{true};
   std::thread reader_;
 };
 
 bool WaitForDisconnect() {
-  ALCdevice *device = alcGetContextsDevice(alcGetCurrentContext());
+  ALCdevice *device = sound_output.device;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (std::chrono::steady_clock::now() < deadline) {
     ALCint connected = ALC_TRUE;
@@ -90,6 +96,8 @@ TEST(LostDevice, OperationsKeepTheirContractAfterTheDeviceGoesAway) {
   pipe.Cut();
   ASSERT_TRUE(WaitForDisconnect());
 
+  EXPECT_EQ(InitSoundOutput(), 0) << "a lost device reported as ready";
+  EXPECT_EQ(SoundSlotLimit(), 0);
   EXPECT_EQ(StartSound(1), 0) << "the library itself accepts a start on a lost device";
   EXPECT_EQ(SoundCursor(1), 0u);
   HaltSound(1);
@@ -97,6 +105,13 @@ TEST(LostDevice, OperationsKeepTheirContractAfterTheDeviceGoesAway) {
   EXPECT_EQ(LoadSoundImage(2, image.data(), uint32_t(image.size())), 0);
   ReleaseSounds();
   EXPECT_EQ(alcGetCurrentContext(), nullptr);
+
+  // Released, the service opens a fresh device on the next call.
+  pipe.Drain();
+  ASSERT_EQ(InitSoundOutput(), 1);
+  EXPECT_EQ(LoadSoundImage(1, image.data(), uint32_t(image.size())), 1);
+  EXPECT_EQ(StartSound(1), 1);
+  ReleaseSounds();
   EXPECT_EQ(capture.Finish(), "") << "the library's own error reports must stay off";
 }
 

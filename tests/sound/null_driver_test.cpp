@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <thread>
 
 #include "sound.h"
+#include "sound_context.h"
+#include "service_pause.h"
 #include "sound_state.h"
 #include "stderr_capture.h"
 #include "wav_builder.h"
@@ -22,7 +25,9 @@ struct Mixed {
   int64_t latency_ns;
 };
 
+// Read on the service's own context, as the service reads it.
 Mixed ReadMixed(ALuint source) {
+  SoundContextScope scope;
   ALint state = 0;
   alGetSourcei(source, AL_SOURCE_STATE, &state);
   ALint64SOFT v[2] = {0, 0};
@@ -75,6 +80,81 @@ TEST(NullDriver, CursorFollowsWhatIsHeardAndEndsAtZero) {
   EXPECT_GT(WatchOnePlay(source, 2 * 11025), 5);
   ReleaseSounds();
   EXPECT_EQ(capture.Finish(), "");
+}
+
+int64_t DeviceClockNs() {
+  ALCint64SOFT clock = -1;
+  sound_output.get_device_integer64(sound_output.device, ALC_DEVICE_CLOCK_SOFT, 1, &clock);
+  return clock;
+}
+
+// The null output mixes in real time while it runs: a tenth of a second is
+// several of its periods.
+bool DeviceStandsStill() {
+  int64_t before = DeviceClockNs();
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  return DeviceClockNs() == before;
+}
+
+bool WaitForDeviceToRun() {
+  int64_t before = DeviceClockNs();
+  auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (DeviceClockNs() == before) {
+    if (std::chrono::steady_clock::now() > give_up) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+// Paused from the start, running while a sound plays, paused again by the
+// sound's own end or by a halt.
+TEST(NullDriver, DevicePausesWhileNoSlotPlays) {
+  StderrCapture capture;
+  ASSERT_EQ(InitSoundOutput(), 1);
+  ASSERT_NE(sound_output.get_device_integer64, nullptr);
+  EXPECT_TRUE(ServicePaused());
+  EXPECT_TRUE(DeviceStandsStill()) << "running before any sound";
+
+  Bytes image = Mono16Wav(TestSamples(4410, 6));  // a tenth of a second
+  ASSERT_EQ(LoadSoundImage(1, image.data(), uint32_t(image.size())), 1);
+  ASSERT_EQ(StartSound(1), 1);
+  EXPECT_TRUE(WaitForDeviceToRun()) << "paused while a sound plays";
+  ASSERT_TRUE(WaitForServicePaused(true)) << "still running after the sound's end";
+  EXPECT_EQ(SoundCursor(1), 0u);
+  EXPECT_TRUE(DeviceStandsStill()) << "running after the sound's end";
+
+  Bytes long_image = Mono16Wav(TestSamples(88200, 7));
+  ASSERT_EQ(LoadSoundImage(2, long_image.data(), uint32_t(long_image.size())), 1);
+  ASSERT_EQ(StartSound(2), 1);
+  ASSERT_EQ(StartSound(1), 1);
+  EXPECT_TRUE(WaitForDeviceToRun());
+  HaltSound(2);
+  EXPECT_FALSE(ServicePaused()) << "paused while slot 1 still plays";
+  HaltSound(1);
+  EXPECT_TRUE(ServicePaused());
+  EXPECT_TRUE(DeviceStandsStill()) << "running after the halts";
+  ReleaseSounds();
+  EXPECT_EQ(capture.Finish(), "");
+}
+
+// Every slot up to the limit holds a sound at once, the next one none.
+TEST(NullDriver, SlotLimitIsWhatLoads) {
+  EXPECT_EQ(SoundSlotLimit(), 0) << "no device yet";
+  ASSERT_EQ(InitSoundOutput(), 1);
+  const int32_t limit = SoundSlotLimit();
+  std::printf("slot limit on the null output: %d\n", int(limit));
+  RecordProperty("slot_limit", int(limit));
+  ASSERT_GE(limit, 1024);
+  Bytes image = Mono16Wav(TestSamples(64, 9));
+  for (int32_t slot = 0; slot < limit; ++slot) {
+    ASSERT_EQ(LoadSoundImage(slot, image.data(), uint32_t(image.size())), 1) << "slot " << slot;
+  }
+  EXPECT_EQ(LoadSoundImage(limit, image.data(), uint32_t(image.size())), 0) << "a slot beyond the limit";
+  EXPECT_EQ(StartSound(limit), 0);
+  EXPECT_EQ(LoadSoundImage(0, image.data(), uint32_t(image.size())), 1) << "a reload needs no new room";
+  EXPECT_EQ(StartSound(limit - 1), 1);
+  ReleaseSounds();
+  EXPECT_EQ(SoundSlotLimit(), 0);
 }
 
 }  // namespace

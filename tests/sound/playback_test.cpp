@@ -10,6 +10,7 @@
 
 #include "loopback.h"
 #include "sample_match.h"
+#include "service_pause.h"
 #include "sound.h"
 #include "wav_builder.h"
 
@@ -171,6 +172,31 @@ TEST_F(Playback, EmptyAndNegativeSlotsDoNothing) {
   EXPECT_TRUE(Silent(Render(200)));
   ASSERT_EQ(StartSound(1), 1);
   EXPECT_TRUE(SameSamples(Render(kCount), a)) << "slot 1 untouched by the others";
+}
+
+// The service pauses the device while nothing plays (this device ignores
+// the pause itself, which the null output test shows); a start after any
+// kind of pause still plays from the very first sample.
+TEST_F(Playback, StartAfterAPauseLosesNoSample) {
+  ASSERT_EQ(Load(1, Mono16Wav(a)), 1);
+  EXPECT_TRUE(ServicePaused()) << "nothing has played yet";
+  ASSERT_EQ(StartSound(1), 1);
+  EXPECT_FALSE(ServicePaused());
+  EXPECT_TRUE(SameSamples(Render(kCount), a)) << "started from the pause at start-up";
+
+  Render(100);
+  ASSERT_TRUE(WaitForServicePaused(true)) << "the end of the sound paused nothing";
+  ASSERT_EQ(StartSound(1), 1);
+  EXPECT_TRUE(SameSamples(Render(kCount), a)) << "started from the pause at the sound's end";
+
+  Render(100);
+  ASSERT_TRUE(WaitForServicePaused(true));
+  ASSERT_EQ(StartSound(1), 1);
+  EXPECT_TRUE(SameSamples(Render(500), Part(a, 0, 500)));
+  HaltSound(1);
+  EXPECT_TRUE(ServicePaused()) << "a halt left the device running";
+  ASSERT_EQ(StartSound(1), 1);
+  EXPECT_TRUE(SameSamples(Render(kCount), a)) << "started from the pause of a halt";
 }
 
 TEST_F(Playback, InitAgainKeepsTheOpenDevice) {

@@ -1,5 +1,5 @@
-// Collects everything written to file descriptor 2 while it lives, including
-// what other threads of the process write there.
+// Collects everything written to file descriptor 2 (or `fd`) while it
+// lives, including what other threads of the process write there.
 #pragma once
 #include <unistd.h>
 
@@ -8,18 +8,18 @@
 
 class StderrCapture {
  public:
-  StderrCapture() {
-    std::fflush(stderr);
-    saved_ = dup(2);
+  explicit StderrCapture(int fd = 2) : fd_(fd) {
+    std::fflush(nullptr);
+    saved_ = dup(fd_);
     file_ = std::tmpfile();
-    dup2(fileno(file_), 2);
+    dup2(fileno(file_), fd_);
   }
   ~StderrCapture() { Finish(); }
 
   std::string Finish() {
     if (file_ == nullptr) return text_;
-    std::fflush(stderr);
-    dup2(saved_, 2);
+    std::fflush(nullptr);
+    dup2(saved_, fd_);
     close(saved_);
     std::rewind(file_);
     char chunk[512];
@@ -31,6 +31,7 @@ class StderrCapture {
   }
 
  private:
+  int fd_;
   int saved_ = -1;
   std::FILE *file_ = nullptr;
   std::string text_;
