@@ -32,9 +32,9 @@ struct SineCache {
 // ends. The values are those FillNoise would store.
 struct NoiseSource {
   RandomRun run;
-  bool open;      // refills take their draws from `run`
-  bool refilled;  // `run` holds the last refill, at `refill`; else NoiseBuffer does
-  int32_t refill;
+  bool open;       // refills take their draws from `run`
+  int32_t refill;  // position in `run` of the last refill; 0: NoiseBuffer holds it
+                   // (no step is handed out below position 17)
   const double *values;  // the SignedSpanValues, widened
 };
 

@@ -39,17 +39,17 @@ void OpenNoise(WubbleGenerator &g) {
   static const SignedSpanDoubles table;
   NoiseSource &noise = g.noise;
   noise.open = OpenRandomRun(noise.run, g.random);
-  noise.refilled = false;
+  noise.refill = 0;
   noise.values = table.values;
 }
 
 void CloseNoise(WubbleGenerator &g) {
   NoiseSource &noise = g.noise;
   if (!noise.open) return;
-  if (noise.refilled) {
+  if (noise.refill != 0) {
     for (int32_t k = 0; k < 33; k++) g.noise_buffer[k] = float(NoiseAt(g, k));
   }
   CloseRandomRun(noise.run, g.random);
   noise.open = false;
-  noise.refilled = false;
+  noise.refill = 0;
 }

@@ -51,7 +51,6 @@ inline void RefillNoise(WubbleGenerator &g) {
   NoiseSource &noise = g.noise;
   if (noise.open) {
     noise.refill = TakeRandomSteps(noise.run, 33);
-    noise.refilled = true;
   } else {
     FillNoise(g);
   }
@@ -59,7 +58,7 @@ inline void RefillNoise(WubbleGenerator &g) {
 
 inline double NoiseAt(const WubbleGenerator &g, int32_t index) {
   const NoiseSource &noise = g.noise;
-  if (!noise.refilled) return g.noise_buffer[index];
+  if (noise.refill == 0) return g.noise_buffer[index];
   return noise.values[SpanIndex(RunDraw(noise.run, noise.refill + index))];
 }
 
