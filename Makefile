@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test test-sanitize test-valgrind fuzz bench deps build clean
+.PHONY: run test test-sanitize test-thread test-valgrind fuzz bench deps build clean
 
 run: build
 	@if [ -z "$$DISPLAY" ]; then echo "make run: no display (DISPLAY is not set); wubble-scope needs an X server" >&2; exit 1; fi
@@ -36,6 +36,18 @@ test-sanitize: deps
 	cd $(SAN_DIR) && ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:detect_stack_use_after_return=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) -E '$(SAN_EXCLUDE)'
+
+# The tests that render on several threads at once (generators of their own,
+# the batch of wubble-render) and the generator tests, built with
+# ThreadSanitizer in a folder of their own; any report fails the run.
+TSAN_DIR ?= build-tsan
+TSAN_TARGETS ?= generator_tests library_thread_tests render_tests wubble-render
+TSAN_TESTS ?= ^(generator\.|library\.Threads\.|tools\.)
+test-thread: deps
+	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWUBBLE_TSAN=ON
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target $(TSAN_TARGETS)
+	cd $(TSAN_DIR) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  ctest --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)' -E 'OptimiserChangesNoBit|NOT_BUILT'
 
 # The generator and sound tests of the ordinary build under valgrind.
 test-valgrind: build

@@ -48,7 +48,7 @@ void GenerateEffectParams(WubbleGenerator &g, int32_t seed) {
   EffectParams &p = g.params;
   RandomState &r = g.random;
   SeedRandom(r, seed);
-  p.waveform = RandomUpTo(3);
+  p.waveform = RandomUpTo(r, 3);
   DrawPitch(r, p);
   p.pulse_width = float(Uniform(r));
   p.pulse_width_sweep = Power(Uniform(r), 3.0f);
