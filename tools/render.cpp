@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "batch.h"
 #include "params.h"
 #include "render_args.h"
 #include "synth.h"
@@ -64,6 +65,7 @@ static bool WriteFileAtomically(const std::string &path, const uint8_t *data, si
 }
 
 int main(int argc, char **argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--batch") == 0) return RunBatch(argc, argv);
   RenderArgs args;
   if (!ParseRenderArgs(argc, argv, &args)) {
     std::fprintf(stderr, "%s\n", kRenderUsage);
