@@ -14,8 +14,9 @@ test: build
 # BENCH_REPETITIONS sets how many times each case runs (median reported); the
 # runs of all cases are interleaved in random order, so that a machine that
 # speeds up or slows down during the run moves before and after alike.
-# Then wubble-scope's peak resident memory over 200 regenerations, measured
-# with /usr/bin/time -v on a private X server.
+# Then wubble-render --batch on 1,000 sounds with -j 1 and -j of the
+# processors, and wubble-scope's peak resident memory over 200
+# regenerations, measured with /usr/bin/time -v on a private X server.
 BENCH_REPETITIONS ?= 7
 bench: build
 	$(BUILD_DIR)/bench/wubble_bench --benchmark_repetitions=$(BENCH_REPETITIONS) \
@@ -23,6 +24,7 @@ bench: build
 	  --benchmark_report_aggregates_only=true --benchmark_format=json \
 	  > $(BUILD_DIR)/bench.json
 	@python3 bench/report.py $(BUILD_DIR)/bench.json
+	@python3 bench/batch_bench.py $(BUILD_DIR)/tools/wubble-render $(BUILD_DIR)/bench-batch 1000
 	@python3 bench/scope_memory.py $(BUILD_DIR)/app/wubble-scope tests/app/openbox-rc.xml 200
 
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer,

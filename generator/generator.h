@@ -5,8 +5,8 @@
 // them, the default generator, whose parts keep their own names
 // (random_state, effect_params, synth, StageLengths, ...).
 //
-// All zero is a valid fresh generator, so it is made with calloc and the
-// pages of its caches stay untouched until a sound needs them.
+// All zero is a valid fresh generator: the default one needs no
+// constructor, and NewGenerator makes one with calloc.
 #pragma once
 #include <cstdint>
 

@@ -51,10 +51,10 @@ WUBBLE_API int32_t RenderWubble(int32_t seed, int32_t mutations, int32_t volume,
                                 uint8_t *dest);
 
 /* A generator of its own: its random source, parameters, synthesis state
- * and work arrays, about 580 KiB (512 KiB of it a cache of sine values that
- * only sine sounds touch; pages never touched take no memory). One thread
- * at a time may use a generator; different generators may render at the
- * same time. WubbleNewGenerator returns NULL when memory is short. */
+ * and work arrays, about 580 KiB of memory (512 KiB of it a cache of sine
+ * values, which only sine sounds use). One thread at a time may use a
+ * generator; different generators may render at the same time.
+ * WubbleNewGenerator returns NULL when memory is short. */
 typedef struct WubbleGenerator WubbleGenerator;
 WUBBLE_API WubbleGenerator *WubbleNewGenerator(void);
 
