@@ -95,8 +95,8 @@ const float *SignedSpanValues();
 // arrays, position p holding the entry that step p - 17 writes, so that no
 // table index wraps and four steps are made at once. While a run is open
 // the source it was opened on is not advanced; CloseRandomRun brings it up
-// to date with the steps taken. Steps made but not taken are dropped: they are the same ones
-// the next run makes again.
+// to date with the steps taken. Steps made but not taken are dropped: they
+// are the same ones the next run makes again.
 struct RandomRun {
   static constexpr int32_t kCapacity = 4096;
   uint32_t first[kCapacity];
