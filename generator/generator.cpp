@@ -1,9 +1,10 @@
 #include "generator.h"
 
 #include <cstdlib>
+#include <new>
 #include <type_traits>
 
-// calloc makes a generator; nothing may need a constructor.
+// A generator is made by zeroing it; nothing may need a constructor.
 static_assert(std::is_trivial<WubbleGenerator>::value, "a zeroed generator is a fresh one");
 
 WubbleGenerator default_generator;
@@ -16,9 +17,9 @@ float *&PhaserBuffer = default_generator.phaser_buffer;
 float *&NoiseBuffer = default_generator.noise_buffer;
 
 WubbleGenerator *NewGenerator() {
-  void *memory = std::calloc(1, sizeof(WubbleGenerator));
-  if (!memory) return nullptr;
-  WubbleGenerator *g = static_cast<WubbleGenerator *>(memory);
+  // Value-initialised, so zeroed, and aligned as its random runs ask.
+  WubbleGenerator *g = new (std::nothrow) WubbleGenerator();
+  if (!g) return nullptr;
   AllocateSynthArrays(*g);
   if (g->stage_lengths && g->phaser_buffer && g->noise_buffer) return g;
   FreeGenerator(g);
@@ -30,5 +31,5 @@ void FreeGenerator(WubbleGenerator *g) {
   std::free(g->stage_lengths);
   std::free(g->phaser_buffer);
   std::free(g->noise_buffer);
-  std::free(g);
+  delete g;
 }

@@ -6,7 +6,7 @@
 // (random_state, effect_params, synth, StageLengths, ...).
 //
 // All zero is a valid fresh generator: the default one needs no
-// constructor, and NewGenerator makes one with calloc.
+// constructor, and NewGenerator only zeroes the memory it gets.
 #pragma once
 #include <cstdint>
 

@@ -96,8 +96,10 @@ const float *SignedSpanValues();
 // table index wraps and four steps are made at once. While a run is open
 // the source it was opened on is not advanced; CloseRandomRun brings it up
 // to date with the steps taken. Steps made but not taken are dropped: they
-// are the same ones the next run makes again.
-struct RandomRun {
+// are the same ones the next run makes again. Aligned to a cache line:
+// the steps are stored eight at a time, at positions that are multiples of
+// eight, and a store across two lines costs twice.
+struct alignas(64) RandomRun {
   static constexpr int32_t kCapacity = 4096;
   uint32_t first[kCapacity];
   uint32_t second[kCapacity];
