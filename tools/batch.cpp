@@ -190,20 +190,22 @@ bool ReadList(const std::string &path, std::vector<BatchSound> *sounds, bool *ba
 // A file can be made in `dir`: tried, not guessed from permissions.
 bool CheckDir(const std::string &dir) {
   struct stat info;
-  if (stat(dir.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) errno = ENOTDIR;
-  else {
-    std::string temp = dir + "/.wubble-batch-XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
-    if (fd >= 0) {
-      close(fd);
-      unlink(name.data());
-      return true;
-    }
+  std::string temp = dir + "/.wubble-batch-XXXXXX";
+  std::vector<char> name(temp.begin(), temp.end());
+  name.push_back('\0');
+  int fd = -1;
+  if (stat(dir.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+    errno = ENOTDIR;
+  } else {
+    fd = mkstemp(name.data());
   }
-  std::fprintf(stderr, "wubble-render: cannot write to %s: %s\n", dir.c_str(), std::strerror(errno));
-  return false;
+  if (fd < 0) {
+    std::fprintf(stderr, "wubble-render: cannot write to %s: %s\n", dir.c_str(), std::strerror(errno));
+    return false;
+  }
+  close(fd);
+  unlink(name.data());
+  return true;
 }
 
 }  // namespace
