@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run run-lite test test-sanitize test-valgrind test-fresh fuzz bench install package deps build clean
+.PHONY: run run-lite test test-sanitize test-thread test-valgrind test-fresh fuzz bench install package deps build clean
 
 run: build
 	@if [ -z "$$DISPLAY" ]; then echo "make run: no display (DISPLAY is not set); wubble-scope needs an X server" >&2; exit 1; fi
@@ -18,8 +18,9 @@ test: build
 # BENCH_REPETITIONS sets how many times each case runs (median reported); the
 # runs of all cases are interleaved in random order, so that a machine that
 # speeds up or slows down during the run moves before and after alike.
-# Then wubble-scope's peak resident memory over 200 regenerations, measured
-# with /usr/bin/time -v on a private X server.
+# Then wubble-render --batch on 1,000 sounds with -j 1 and -j of the
+# processors, and wubble-scope's peak resident memory over 200
+# regenerations, measured with /usr/bin/time -v on a private X server.
 BENCH_REPETITIONS ?= 7
 bench: build
 	$(BUILD_DIR)/bench/wubble_bench --benchmark_repetitions=$(BENCH_REPETITIONS) \
@@ -27,6 +28,7 @@ bench: build
 	  --benchmark_report_aggregates_only=true --benchmark_format=json \
 	  > $(BUILD_DIR)/bench.json
 	@python3 bench/report.py $(BUILD_DIR)/bench.json
+	@python3 bench/batch_bench.py $(BUILD_DIR)/tools/wubble-render $(BUILD_DIR)/bench-batch 1000
 	@python3 bench/scope_memory.py $(BUILD_DIR)/app/wubble-scope tests/app/openbox-rc.xml 200
 
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer,
@@ -40,6 +42,18 @@ test-sanitize: deps
 	cd $(SAN_DIR) && ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:detect_stack_use_after_return=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) -E '$(SAN_EXCLUDE)'
+
+# The tests that render on several threads at once (generators of their own,
+# the batch of wubble-render) and the generator tests, built with
+# ThreadSanitizer in a folder of their own; any report fails the run.
+TSAN_DIR ?= build-tsan
+TSAN_TARGETS ?= generator_tests library_thread_tests render_tests wubble-render
+TSAN_TESTS ?= ^(generator\.|library\.Threads\.|tools\.)
+test-thread: deps
+	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWUBBLE_TSAN=ON
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target $(TSAN_TARGETS)
+	cd $(TSAN_DIR) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  ctest --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)' -E 'OptimiserChangesNoBit|NOT_BUILT'
 
 # The generator and sound tests of the ordinary build under valgrind.
 test-valgrind: build
@@ -77,4 +91,4 @@ deps:
 # Every build folder the targets above make (test-fresh keeps its root in
 # ~/.cache/wubble-fresh, outside the tree).
 clean:
-	rm -rf $(BUILD_DIR) $(SAN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_DIR) $(TSAN_DIR) $(FUZZ_DIR)

@@ -15,48 +15,41 @@ int32_t SquareEdge(int32_t period_int, float duty) {
   return edge;
 }
 
-float sine_values[kSineCacheSize];
-uint32_t sine_stamps[kSineCacheSize];
-uint32_t sine_stamp;
-static int32_t sine_period;
-
-void ChooseSinePeriod(int32_t period_int) {
-  if (period_int == sine_period) return;
-  sine_period = period_int;
-  if (++sine_stamp == 0) {  // after 2^32 changes, start the stamps afresh
-    for (uint32_t &stamp : sine_stamps) stamp = 0;
-    sine_stamp = 1;
+void ChooseSinePeriod(SineCache &c, int32_t period_int) {
+  if (period_int == c.period) return;
+  c.period = period_int;
+  if (++c.stamp == 0) {  // after 2^32 changes, start the stamps afresh
+    for (uint32_t &stamp : c.stamps) stamp = 0;
+    c.stamp = 1;
   }
 }
 
 float PlainSine(float frac) { return float(std::sin(double(frac) * 2.0f * 3.1415927f)); }
 
-NoiseSource noise;
-
-static const double *SignedSpanDoubles() {
-  static double table[10001];
-  static bool filled = false;
-  if (!filled) {
-    const float *values = SignedSpanValues();
-    for (int k = 0; k <= 10000; k++) table[k] = values[k];
-    filled = true;
+// Shared by every generator: filled once, by whichever thread comes first.
+struct SignedSpanDoubles {
+  double values[10001];
+  SignedSpanDoubles() {
+    const float *spans = SignedSpanValues();
+    for (int k = 0; k <= 10000; k++) values[k] = spans[k];
   }
-  return table;
+};
+
+void OpenNoise(WubbleGenerator &g) {
+  static const SignedSpanDoubles table;
+  NoiseSource &noise = g.noise;
+  noise.open = OpenRandomRun(noise.run, g.random);
+  noise.refill = 0;
+  noise.values = table.values;
 }
 
-void OpenNoise() {
-  noise.open = OpenRandomRun(noise.run);
-  noise.refill = -1;
-  noise.values = SignedSpanDoubles();
-}
-
-void CloseNoise() {
+void CloseNoise(WubbleGenerator &g) {
+  NoiseSource &noise = g.noise;
   if (!noise.open) return;
-  if (noise.refill >= 0) {
-    for (int32_t k = 0; k < 33; k++) NoiseBuffer[k] = float(NoiseAt(k));
+  if (noise.refill != 0) {
+    for (int32_t k = 0; k < 33; k++) g.noise_buffer[k] = float(NoiseAt(g, k));
   }
-  CloseRandomRun(noise.run);
+  CloseRandomRun(noise.run, g.random);
   noise.open = false;
-  noise.refill = -1;
+  noise.refill = 0;
 }
-

@@ -12,6 +12,7 @@
 #pragma once
 #include <cstdint>
 
+#include "generator.h"
 #include "random.h"
 #include "synth.h"
 
@@ -27,52 +28,37 @@ inline float Fraction(int32_t phase, int32_t period_int) {
 // period_int when there is none, 0 for a NaN duty (no fraction is below it).
 int32_t SquareEdge(int32_t period_int, float duty);
 
-// Sines of the current period, by phase, valid while their stamp matches.
-// Periods up to 65535 (any pitch above 0.023) are kept; longer ones, rare
-// and slow anyway, are worked out every pass, which keeps the cache's
-// memory at 512 KiB.
-constexpr int32_t kSineCacheSize = 1 << 16;
-extern float sine_values[kSineCacheSize];
-extern uint32_t sine_stamps[kSineCacheSize];
-extern uint32_t sine_stamp;
-
-void ChooseSinePeriod(int32_t period_int);
+void ChooseSinePeriod(SineCache &c, int32_t period_int);
+inline void ChooseSinePeriod(int32_t period_int) { ChooseSinePeriod(default_generator.sine, period_int); }
 float PlainSine(float frac);
 
-inline float SineAt(int32_t phase, int32_t period_int) {
+inline float SineAt(SineCache &c, int32_t phase, int32_t period_int) {
   if (period_int >= kSineCacheSize) return PlainSine(Fraction(phase, period_int));
-  if (sine_stamps[phase] != sine_stamp) {
-    sine_values[phase] = PlainSine(Fraction(phase, period_int));
-    sine_stamps[phase] = sine_stamp;
+  if (c.stamps[phase] != c.stamp) {
+    c.values[phase] = PlainSine(Fraction(phase, period_int));
+    c.stamps[phase] = c.stamp;
   }
-  return sine_values[phase];
+  return c.values[phase];
 }
+inline float SineAt(int32_t phase, int32_t period_int) { return SineAt(default_generator.sine, phase, period_int); }
 
-// Where the noise oscillator reads its table. Within a render that makes
-// its steps ahead, a refill leaves its 33 draws raw in a random run and only
-// the entries read become values; NoiseBuffer gets all 33 when the render
-// ends. The values are those FillNoise would store.
-struct NoiseSource {
-  RandomRun run;
-  bool open = false;    // refills take their draws from `run`
-  int32_t refill = -1;  // position in `run` of the last refill, -1: NoiseBuffer holds it
-  const double *values = nullptr;  // the SignedSpanValues, widened
-};
-extern NoiseSource noise;
+// The noise source (see generator.h) around a render that makes its steps
+// ahead.
+void OpenNoise(WubbleGenerator &g);
+void CloseNoise(WubbleGenerator &g);
 
-void OpenNoise();
-void CloseNoise();
-
-inline void RefillNoise() {
+inline void RefillNoise(WubbleGenerator &g) {
+  NoiseSource &noise = g.noise;
   if (noise.open) {
     noise.refill = TakeRandomSteps(noise.run, 33);
   } else {
-    FillNoise();
+    FillNoise(g);
   }
 }
 
-inline double NoiseAt(int32_t index) {
-  if (noise.refill < 0) return NoiseBuffer[index];
+inline double NoiseAt(const WubbleGenerator &g, int32_t index) {
+  const NoiseSource &noise = g.noise;
+  if (noise.refill == 0) return g.noise_buffer[index];
   return noise.values[SpanIndex(RunDraw(noise.run, noise.refill + index))];
 }
 
@@ -91,23 +77,24 @@ struct OscillatorRun {
   float period;         // period_int as a single, exact below 2^24
 };
 
-// Reads the oscillator's state from `synth`; EndOscillator writes it back.
+// Reads the oscillator's state from the generator's SynthState;
+// EndOscillator writes it back.
 template <int kWaveform>
-inline OscillatorRun StartOscillator() {
-  const SynthState &s = synth;
-  if (kWaveform == 2) ChooseSinePeriod(s.period_int);
+inline OscillatorRun StartOscillator(WubbleGenerator &g) {
+  const SynthState &s = g.synth;
+  if (kWaveform == 2) ChooseSinePeriod(g.sine, s.period_int);
   int32_t edge = kWaveform == 0 ? SquareEdge(s.period_int, s.duty) : 0;
   return OscillatorRun{s.phase, s.period_int, s.duty, edge, float(s.period_int)};
 }
 
-inline void EndOscillator(const OscillatorRun &o) { synth.phase = o.phase; }
+inline void EndOscillator(WubbleGenerator &g, const OscillatorRun &o) { g.synth.phase = o.phase; }
 
 template <int kWaveform>
-inline double StepOscillator(OscillatorRun &o) {
+inline double StepOscillator(WubbleGenerator &g, OscillatorRun &o) {
   o.phase += 1;
   if (o.phase >= o.period_int) {
     o.phase = o.phase % o.period_int;
-    if (kWaveform == 3) RefillNoise();
+    if (kWaveform == 3) RefillNoise(g);
   }
   switch (kWaveform) {
     case 0: return o.phase < o.square_edge ? 0.5 : -0.5;
@@ -119,8 +106,8 @@ inline double StepOscillator(OscillatorRun &o) {
       float frac = o.period_int < (1 << 24) ? float(o.phase) / o.period : Fraction(o.phase, o.period_int);
       return 1.0f - frac * 2.0f;
     }
-    case 2: return SineAt(o.phase, o.period_int);
-    case 3: return NoiseAt(int32_t(NoiseIndex(o.phase, o.period_int)));
+    case 2: return SineAt(g.sine, o.phase, o.period_int);
+    case 3: return NoiseAt(g, int32_t(NoiseIndex(o.phase, o.period_int)));
     default: return 0.0;
   }
 }

@@ -29,7 +29,14 @@ struct EffectParams {
   float step_ratio;
 };
 
-extern EffectParams effect_params;
+struct WubbleGenerator;
 
+// The default generator's parameters (see generator.h).
+extern EffectParams &effect_params;
+
+// Reseed the generator's random source and draw its parameters; mutate them.
+void GenerateEffectParams(WubbleGenerator &g, int32_t seed);
+void MutateEffectParams(WubbleGenerator &g, int32_t mutations);
+// The same on the default generator.
 void GenerateEffectParams(int32_t seed);
 void MutateEffectParams(int32_t mutations);

@@ -14,8 +14,6 @@
 #include <immintrin.h>
 #endif
 
-RandomState random_state;
-
 uint32_t TickCount() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
@@ -23,38 +21,43 @@ uint32_t TickCount() {
   return uint32_t(ms);
 }
 
-void SeedRandom(int32_t seed) {
-  random_state.seeded = true;
+void SeedRandom(RandomState &r, int32_t seed) {
+  r.seeded = true;
   uint32_t w = uint32_t(seed);
   for (int i = 0; i < 34; i++) {
     w = w * 2891336453u + 1u;
-    RandomEntry &entry = random_state.table[i / 2];
+    RandomEntry &entry = r.table[i / 2];
     (i % 2 == 0 ? entry.first : entry.second) = w;
   }
-  random_state.lead = 0;
-  random_state.lag = 10;
-  for (int i = 0; i < 31; i++) RandomStep();
+  r.lead = 0;
+  r.lag = 10;
+  for (int i = 0; i < 31; i++) RandomStep(r);
 }
+
+void SeedRandom(int32_t seed) { SeedRandom(random_state, seed); }
 
 // The 10001 values a span of 2 minus 1 can take, each computed by the same
-// expression as RandomSpan(2.0f) - 1.0f rounded to single.
-const float *SignedSpanValues() {
-  static float table[10001];
-  static bool filled = false;
-  if (!filled) {
-    for (int k = 0; k <= 10000; k++) table[k] = float(k / 10000.0 * double(2.0f) - 1.0f);
-    filled = true;
+// expression as RandomSpan(2.0f) - 1.0f rounded to single. Shared by every
+// generator: filled once, by whichever thread comes first.
+struct SignedSpanTable {
+  float values[10001];
+  SignedSpanTable() {
+    for (int k = 0; k <= 10000; k++) values[k] = float(k / 10000.0 * double(2.0f) - 1.0f);
   }
-  return table;
+};
+
+const float *SignedSpanValues() {
+  static const SignedSpanTable table;
+  return table.values;
 }
 
-void FillSignedSpans(float *out, int count) {
-  if (!random_state.seeded) SeedRandom(int32_t(TickCount()));
+void FillSignedSpans(RandomState &r, float *out, int count) {
+  if (!r.seeded) SeedRandom(r, int32_t(TickCount()));
   const float *values = SignedSpanValues();
   // RandomStep on local copies, which the compiler keeps in registers.
   RandomEntry table[17];
-  std::memcpy(table, random_state.table, sizeof table);
-  int32_t lead = random_state.lead, lag = random_state.lag;
+  std::memcpy(table, r.table, sizeof table);
+  int32_t lead = r.lead, lag = r.lag;
   for (int i = 0; i < count; i++) {
     uint32_t x = RotateLeft(table[lead].first, 19) + table[lag].first;
     uint32_t y = RotateLeft(table[lead].second, 27) + table[lag].second;
@@ -63,15 +66,14 @@ void FillSignedSpans(float *out, int count) {
     lag = PreviousEntry(lag);
     out[i] = values[SpanIndex((uint64_t(x) << 32) | y)];
   }
-  std::memcpy(random_state.table, table, sizeof table);
-  random_state.lead = lead;
-  random_state.lag = lag;
+  std::memcpy(r.table, table, sizeof table);
+  r.lead = lead;
+  r.lag = lag;
 }
 
 static int32_t Modulo17(int32_t n) { return ((n % 17) + 17) % 17; }
 
-bool OpenRandomRun(RandomRun &run) {
-  const RandomState &r = random_state;
+bool OpenRandomRun(RandomRun &run, const RandomState &r) {
   if (!r.seeded || Modulo17(r.lag - r.lead) != 10) return false;
   // Position p holds table[lead - p]: step n (position n + 17) then reads
   // its lead entry at position n and its lag entry (lead + 10, which step
@@ -244,8 +246,7 @@ void MakeMoreRandomSteps(RandomRun &run) {
   MakeSteps(run, kBatch);
 }
 
-void CloseRandomRun(RandomRun &run) {
-  RandomState &r = random_state;
+void CloseRandomRun(RandomRun &run, RandomState &r) {
   for (int32_t p = run.taken - 17; p < run.taken; p++) {
     RandomEntry &entry = r.table[Modulo17(run.lead - p)];
     entry.first = run.first[p];

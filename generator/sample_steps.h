@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "compiler.h"
+#include "generator.h"
 #include "numeric.h"
 #include "params.h"
 #include "synth.h"
@@ -33,16 +34,16 @@ inline double ExactComplement(float d) {
 
 namespace steps {
 
-inline void AdvanceRetrigger() {
-  synth.retrigger_time += 1;
-  if (synth.retrigger_limit != 0 && synth.retrigger_time >= synth.retrigger_limit) {
-    synth.retrigger_time = 0;
-    ResetSynth(0);
+inline void AdvanceRetrigger(WubbleGenerator &g) {
+  SynthState &s = g.synth;
+  s.retrigger_time += 1;
+  if (s.retrigger_limit != 0 && s.retrigger_time >= s.retrigger_limit) {
+    s.retrigger_time = 0;
+    ResetSynth(g, 0);
   }
 }
 
-inline void AdvancePitch(const EffectParams &p) {
-  SynthState &s = synth;
+inline void AdvancePitch(SynthState &s, const EffectParams &p) {
   s.step_time += 1;
   if (s.step_limit != 0 && s.step_time >= s.step_limit) {
     s.step_limit = 0;
@@ -68,31 +69,29 @@ inline void AdvancePitch(const EffectParams &p) {
 
 // A stage of length 0 has one sample, at env_time 0; its fraction is taken as
 // 0 rather than 0/0, so the sample gets the stage's start value.
-inline double StageFraction(int32_t stage) {
-  int32_t length = StageLengths[stage];
-  return length == 0 ? 0.0 : double(synth.env_time) / double(length);
+inline double StageFraction(const SynthState &s, const int32_t *lengths, int32_t stage) {
+  int32_t length = lengths[stage];
+  return length == 0 ? 0.0 : double(s.env_time) / double(length);
 }
 
-inline void AdvanceEnvelope(const EffectParams &p) {
-  SynthState &s = synth;
+inline void AdvanceEnvelope(SynthState &s, const int32_t *lengths, const EffectParams &p) {
   s.env_time += 1;
-  if (s.env_time > StageLengths[s.env_stage]) {
+  if (s.env_time > lengths[s.env_stage]) {
     s.env_time = 0;
     s.env_stage += 1;
     if (s.env_stage == 3) s.running = 0;
   }
   if (s.env_stage == 0) {
-    s.env_vol = float(StageFraction(0));
+    s.env_vol = float(StageFraction(s, lengths, 0));
   } else if (s.env_stage == 1) {
-    float base = float(1.0f - StageFraction(1));
+    float base = float(1.0f - StageFraction(s, lengths, 1));
     s.env_vol = float(1.0f + double(PowSingle(base, 1.0f)) * 2.0f * p.punch);
   } else if (s.env_stage == 2) {
-    s.env_vol = float(1.0f - StageFraction(2));
+    s.env_vol = float(1.0f - StageFraction(s, lengths, 2));
   }
 }
 
-inline void AdvanceEffects() {
-  SynthState &s = synth;
+inline void AdvanceEffects(SynthState &s) {
   s.phaser_pos = s.phaser_pos + s.phaser_delta;
   s.phaser_lag = RoundToInt(std::fabs(s.phaser_pos));
   if (s.phaser_lag > 1023) s.phaser_lag = 1023;
@@ -106,14 +105,14 @@ inline void AdvanceEffects() {
 }  // namespace steps
 
 // The per-sample steps; everything in `in` but the oscillator values.
-WUBBLE_INLINE void StepSampleBody(SampleInputs &in) {
-  const EffectParams &p = effect_params;
+WUBBLE_INLINE void StepSampleBody(WubbleGenerator &g, SampleInputs &in) {
+  const EffectParams &p = g.params;
+  SynthState &s = g.synth;
   using namespace steps;
-  AdvanceRetrigger();
-  AdvancePitch(p);
-  AdvanceEnvelope(p);
-  AdvanceEffects();
-  const SynthState &s = synth;
+  AdvanceRetrigger(g);
+  AdvancePitch(s, p);
+  AdvanceEnvelope(s, g.stage_lengths, p);
+  AdvanceEffects(s);
   in.env_vol = s.env_vol;
   in.hp_coeff = s.hp_coeff;
   in.hp_keep = ExactComplement(s.hp_coeff);
@@ -121,4 +120,4 @@ WUBBLE_INLINE void StepSampleBody(SampleInputs &in) {
 }
 
 // The build for any x86-64 processor; the render makes its own for AVX2.
-WUBBLE_NOINLINE inline void StepSample(SampleInputs &in) { StepSampleBody(in); }
+WUBBLE_NOINLINE inline void StepSample(WubbleGenerator &g, SampleInputs &in) { StepSampleBody(g, in); }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "generator.h"
 #include "numeric.h"
 #include "params.h"
 #include "random.h"
@@ -12,28 +13,24 @@
 // single-precision constants (the f suffix) widen exactly where they meet a
 // double. Literals without a suffix are double constants.
 
-SynthState synth;
-int32_t *StageLengths;
-float *PhaserBuffer;
-float *NoiseBuffer;
-
 template <typename T>
 static T *ReplaceArray(T *old, int count) {
   std::free(old);
   return static_cast<T *>(std::calloc(count, sizeof(T)));
 }
 
-void AllocateSynthArrays() {
-  StageLengths = ReplaceArray(StageLengths, kStageLengthsSize);
-  PhaserBuffer = ReplaceArray(PhaserBuffer, kPhaserBufferSize);
-  NoiseBuffer = ReplaceArray(NoiseBuffer, kNoiseBufferSize);
+void AllocateSynthArrays(WubbleGenerator &g) {
+  g.stage_lengths = ReplaceArray(g.stage_lengths, kStageLengthsSize);
+  g.phaser_buffer = ReplaceArray(g.phaser_buffer, kPhaserBufferSize);
+  g.noise_buffer = ReplaceArray(g.noise_buffer, kNoiseBufferSize);
 }
 
-void FillNoise() { FillSignedSpans(NoiseBuffer, 33); }
+void AllocateSynthArrays() { AllocateSynthArrays(default_generator); }
+
+void FillNoise(WubbleGenerator &g) { FillSignedSpans(g.random, g.noise_buffer, 33); }
 
 // The pitch part, which a retrigger restarts.
-static void ResetPitch(const EffectParams &p) {
-  SynthState &s = synth;
+static void ResetPitch(SynthState &s, const EffectParams &p) {
   s.period = 100.0 / (double(p.pitch_start) * p.pitch_start + 0.001);
   s.max_period = 100.0 / (double(p.pitch_floor) * p.pitch_floor + 0.001);
   s.slide = 1.0 - PowDouble(p.pitch_slide, 3.0) * 0.01;
@@ -49,8 +46,7 @@ static void ResetPitch(const EffectParams &p) {
   if (p.step_speed == 1.0f) s.step_limit = 0;
 }
 
-static void ResetFilters(const EffectParams &p) {
-  SynthState &s = synth;
+static void ResetFilters(SynthState &s, const EffectParams &p) {
   s.lp_out = 0.0f;
   s.lp_delta = 0.0f;
   s.lp_coeff = float(double(PowSingle(p.lowpass_cutoff, 3.0f)) * 0.1f);
@@ -63,40 +59,44 @@ static void ResetFilters(const EffectParams &p) {
   s.hp_coeff_mul = float(1.0f + double(p.highpass_sweep) * 0.0003f);
 }
 
-static void ResetEnvelopeAndEffects(const EffectParams &p) {
-  SynthState &s = synth;
+static void ResetEnvelopeAndEffects(WubbleGenerator &g) {
+  SynthState &s = g.synth;
+  const EffectParams &p = g.params;
+  int32_t *const lengths = g.stage_lengths;
   s.wobble_phase = 0.0f;
   s.wobble_speed = float(double(PowSingle(p.wobble_rate, 2.0f)) * 0.01f);
   s.wobble_amp = float(double(p.wobble_depth) * 0.5f);
   s.env_vol = 0.0f;
   s.env_stage = 0;
   s.env_time = 0;
-  StageLengths[0] = RoundToInt(double(p.attack_time) * p.attack_time * 100000.0f);
-  StageLengths[1] = RoundToInt(double(p.hold_time) * p.hold_time * 100000.0f);
-  StageLengths[2] = RoundToInt(double(p.release_time) * p.release_time * 100000.0f);
+  lengths[0] = RoundToInt(double(p.attack_time) * p.attack_time * 100000.0f);
+  lengths[1] = RoundToInt(double(p.hold_time) * p.hold_time * 100000.0f);
+  lengths[2] = RoundToInt(double(p.release_time) * p.release_time * 100000.0f);
   s.phaser_pos = float(double(PowSingle(p.phaser_offset, 2.0f)) * 1020.0f);
   if (p.phaser_offset < 0.0f) s.phaser_pos = -s.phaser_pos;
   s.phaser_delta = float(double(PowSingle(p.phaser_sweep, 2.0f)) * 1.0f);
   if (p.phaser_sweep < 0.0f) s.phaser_delta = -s.phaser_delta;
   s.phaser_write = 0;
-  for (int k = 0; k <= 1024; k++) PhaserBuffer[k] = 0.0f;
+  for (int k = 0; k <= 1024; k++) g.phaser_buffer[k] = 0.0f;
 }
 
-static void ResetRetrigger(const EffectParams &p) {
-  synth.retrigger_time = 0;
+static void ResetRetrigger(SynthState &s, const EffectParams &p) {
+  s.retrigger_time = 0;
   // 1 - rate stays double here, unlike the base of the step limit above.
   double rest = 1.0f - double(p.retrigger_rate);
-  synth.retrigger_limit = TruncToInt(PowDouble(rest, 2.0) * 20000.0) + 32;
-  if (p.retrigger_rate == 0.0f) synth.retrigger_limit = 0;
+  s.retrigger_limit = TruncToInt(PowDouble(rest, 2.0) * 20000.0) + 32;
+  if (p.retrigger_rate == 0.0f) s.retrigger_limit = 0;
 }
 
-void ResetSynth(int32_t full) {
-  const EffectParams &p = effect_params;
-  if (!full) synth.phase = 0;  // a full reset keeps the phase of the last sound
-  ResetPitch(p);
+void ResetSynth(WubbleGenerator &g, int32_t full) {
+  const EffectParams &p = g.params;
+  if (!full) g.synth.phase = 0;  // a full reset keeps the phase of the last sound
+  ResetPitch(g.synth, p);
   if (!full) return;
-  ResetFilters(p);
-  ResetEnvelopeAndEffects(p);
-  FillNoise();
-  ResetRetrigger(p);
+  ResetFilters(g.synth, p);
+  ResetEnvelopeAndEffects(g);
+  FillNoise(g);
+  ResetRetrigger(g.synth, p);
 }
+
+void ResetSynth(int32_t full) { ResetSynth(default_generator, full); }

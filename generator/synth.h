@@ -43,22 +43,29 @@ constexpr int kStageLengthsSize = 6;
 constexpr int kPhaserBufferSize = 1026;
 constexpr int kNoiseBufferSize = 34;
 
-extern SynthState synth;
-extern int32_t *StageLengths;
-extern float *PhaserBuffer;
-extern float *NoiseBuffer;
+struct WubbleGenerator;
+
+// The default generator's state and work arrays (see generator.h).
+extern SynthState &synth;
+extern int32_t *&StageLengths;
+extern float *&PhaserBuffer;
+extern float *&NoiseBuffer;
 
 // Receives each sample as it is made.
 typedef void (*SampleSink)(int16_t sample, void *user);
 
+// Each call works on the generator it is given; the forms without one work
+// on the default generator.
+void AllocateSynthArrays(WubbleGenerator &g);
 void AllocateSynthArrays();
-void FillNoise();  // 33 draws into NoiseBuffer[0..32]
+void FillNoise(WubbleGenerator &g);  // 33 draws into its NoiseBuffer[0..32]
+void ResetSynth(WubbleGenerator &g, int32_t full);
 void ResetSynth(int32_t full);
 int32_t RenderSamples(float volume_gain, SampleSink sink, void *user);
 
 // RenderSamples storing each sample straight into `out` as 16-bit
 // little-endian, 2 bytes a sample. Returns N.
-int32_t RenderSamplesInto(float volume_gain, uint8_t *out);
+int32_t RenderSamplesInto(WubbleGenerator &g, float volume_gain, uint8_t *out);
 
 // One step of RenderSamples: makes the next sample, when `running` is 1,
 // and returns its level just before the conversion to 16 bits (within

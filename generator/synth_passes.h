@@ -29,10 +29,10 @@
 namespace passes {
 
 template <int kWaveform>
-void FillOscillator(SampleInputs &in) {
-  OscillatorRun o = StartOscillator<kWaveform>();
-  for (int pass = 0; pass < 9; pass++) in.sub[pass] = StepOscillator<kWaveform>(o);
-  EndOscillator(o);
+void FillOscillator(WubbleGenerator &g, SampleInputs &in) {
+  OscillatorRun o = StartOscillator<kWaveform>(g);
+  for (int pass = 0; pass < 9; pass++) in.sub[pass] = StepOscillator<kWaveform>(g, o);
+  EndOscillator(g, o);
 }
 
 // True for a finite value other than +0 and -0.
@@ -68,15 +68,13 @@ struct FilterState {
   CoeffSweep sweep;  // kSweepClamped until known to be one of the others
 };
 
-inline FilterState LoadFilterState() {
-  const SynthState &s = synth;
+inline FilterState LoadFilterState(const SynthState &s) {
   return FilterState{s.lp_out, s.lp_delta, s.lp_coeff, s.lp_coeff_mul, s.lp_damping,
                      ExactComplement(s.lp_damping), s.hp_out, uint32_t(s.phaser_write), false, false,
                      kSweepClamped};
 }
 
-inline void StoreFilterState(const FilterState &f) {
-  SynthState &s = synth;
+inline void StoreFilterState(SynthState &s, const FilterState &f) {
   s.lp_out = f.lp_out;
   s.lp_delta = f.lp_delta;
   s.lp_coeff = f.lp_coeff;
@@ -105,12 +103,12 @@ WUBBLE_INLINE void StepLowPassDelta(FilterState &f, float sub) {
 }
 
 // The high-pass, the phaser and the sum of one pass, after the low-pass.
-WUBBLE_INLINE float FinishPass(FilterState &f, const SampleInputs &in, float hp_in, float acc) {
+WUBBLE_INLINE float FinishPass(float *phaser, FilterState &f, const SampleInputs &in, float hp_in, float acc) {
   f.hp_out = Damp(hp_in, in.hp_coeff, in.hp_keep);
   // Unsigned index arithmetic: only the low 10 bits matter, and a lag of
   // INT32_MIN (an out-of-range conversion) must not overflow.
-  PhaserBuffer[f.phaser_write & 1023u] = f.hp_out;
-  float delayed = PhaserBuffer[(f.phaser_write - in.phaser_lag + 1024u) & 1023u];
+  phaser[f.phaser_write & 1023u] = f.hp_out;
+  float delayed = phaser[(f.phaser_write - in.phaser_lag + 1024u) & 1023u];
   f.phaser_write = (f.phaser_write + 1u) & 1023u;
   float sub = f.hp_out + delayed;
   return float(double(acc) + double(sub) * in.env_vol);
@@ -118,7 +116,7 @@ WUBBLE_INLINE float FinishPass(FilterState &f, const SampleInputs &in, float hp_
 
 // A pass as the rules state it.
 template <int kLowPass>
-WUBBLE_INLINE float PlainPass(FilterState &f, const SampleInputs &in, float sub, float acc) {
+WUBBLE_INLINE float PlainPass(float *phaser, FilterState &f, const SampleInputs &in, float sub, float acc) {
   float lp_prev = f.lp_out;
   SweepLowPass(f);
   if (kLowPass == kBypassed) {
@@ -129,7 +127,7 @@ WUBBLE_INLINE float PlainPass(FilterState &f, const SampleInputs &in, float sub,
   }
   f.lp_out = f.lp_out + f.lp_delta;
   float hp_in = float(double(f.hp_out) + (double(f.lp_out) - lp_prev));
-  return FinishPass(f, in, hp_in, acc);
+  return FinishPass(phaser, f, in, hp_in, acc);
 }
 
 // The 9 passes of one sample. Once the low-pass has settled, lp_delta is
@@ -140,7 +138,7 @@ WUBBLE_INLINE float PlainPass(FilterState &f, const SampleInputs &in, float sub,
 // With lp_out finite and unchanged, lp_out - lp_prev is +0, and
 // hp_out + 0 is hp_out but for -0, which becomes +0.
 template <int kLowPass>
-WUBBLE_INLINE float RunPasses(FilterState &f, const SampleInputs &in) {
+WUBBLE_INLINE float RunPasses(float *phaser, FilterState &f, const SampleInputs &in) {
   float acc = 0.0f;
   int pass = 0;
   if (kLowPass != kBypassed && f.lp_still) {
@@ -152,15 +150,15 @@ WUBBLE_INLINE float RunPasses(FilterState &f, const SampleInputs &in) {
         float lp_prev = f.lp_out;
         f.lp_out = lp_next;
         f.lp_still = false;
-        acc = FinishPass(f, in, float(double(f.hp_out) + (double(lp_next) - lp_prev)), acc);
+        acc = FinishPass(phaser, f, in, float(double(f.hp_out) + (double(lp_next) - lp_prev)), acc);
         pass++;
         break;
       }
-      acc = FinishPass(f, in, f.hp_out + 0.0f, acc);
+      acc = FinishPass(phaser, f, in, f.hp_out + 0.0f, acc);
     }
   }
   float lp_start = f.lp_out;
-  for (; pass < 9; pass++) acc = PlainPass<kLowPass>(f, in, float(in.sub[pass]), acc);
+  for (; pass < 9; pass++) acc = PlainPass<kLowPass>(phaser, f, in, float(in.sub[pass]), acc);
   if (kLowPass != kBypassed && !f.lp_still) f.lp_still = f.lp_out == lp_start && FiniteNonZero(f.lp_out);
   return acc;
 }
@@ -224,8 +222,8 @@ inline float Sweep(float c, float mul) {
 // pass: it does not depend on the filters, so its work fills the time each
 // pass waits for the one before.
 template <int kLowPass, int kWaveform, int kSweep>
-WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in, SampleInputs *next) {
-  float *const phaser = PhaserBuffer;
+WUBBLE_INLINE float FastPasses(WubbleGenerator &g, FilterState &f, const SampleInputs &in, SampleInputs *next) {
+  float *const phaser = g.phaser_buffer;
   const uint32_t write = f.phaser_write, read = f.phaser_write - in.phaser_lag;
   const float mul = f.lp_coeff_mul;
   const double keep = f.lp_keep, hp_keep = in.hp_keep, env_vol = in.env_vol;
@@ -235,9 +233,9 @@ WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in, SampleInp
   float acc = 0.0f;
   int pass = 0;
   OscillatorRun osc{};
-  if (next) osc = StartOscillator<kWaveform>();
+  if (next) osc = StartOscillator<kWaveform>(g);
   auto step_next = [&]() WUBBLE_LAMBDA_INLINE {
-    if (next) next->sub[pass] = StepOscillator<kWaveform>(osc);
+    if (next) next->sub[pass] = StepOscillator<kWaveform>(g, osc);
   };
   auto finish = [&](float hp_in) WUBBLE_LAMBDA_INLINE {
     hp = float(double(hp_in) * hp_keep);
@@ -290,7 +288,7 @@ WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in, SampleInp
   // An infinite or NaN filter value stays so for the rest of the sample
   // and reaches the sum through hp_out, so a finite sum spares the check.
   f.finite = acc - acc == 0.0f || FiltersFinite(f);
-  if (next) EndOscillator(osc);
+  if (next) EndOscillator(g, osc);
   return acc;
 }
 
@@ -299,7 +297,7 @@ WUBBLE_INLINE float FastPasses(FilterState &f, const SampleInputs &in, SampleInp
 // filter, which is then redone. The next sample's oscillator, when `next`
 // is given, runs once either way.
 template <int kLowPass, int kWaveform>
-WUBBLE_INLINE float SamplePasses(FilterState &f, const SampleInputs &in, SampleInputs *next) {
+WUBBLE_INLINE float SamplePasses(WubbleGenerator &g, FilterState &f, const SampleInputs &in, SampleInputs *next) {
   if (kLowPass != kPlainDamping && FastSampleOk(f, in)) {
     FilterState start = f;
     float acc;
@@ -307,16 +305,16 @@ WUBBLE_INLINE float SamplePasses(FilterState &f, const SampleInputs &in, SampleI
     // at again.
     if (f.sweep == kSweepClamped) f.sweep = SweepKind(f);
     switch (f.sweep) {
-      case kSweepShrinking: acc = FastPasses<kLowPass, kWaveform, kSweepShrinking>(f, in, next); break;
-      case kSweepHeld: acc = FastPasses<kLowPass, kWaveform, kSweepHeld>(f, in, next); break;
-      default: acc = FastPasses<kLowPass, kWaveform, kSweepClamped>(f, in, next); break;
+      case kSweepShrinking: acc = FastPasses<kLowPass, kWaveform, kSweepShrinking>(g, f, in, next); break;
+      case kSweepHeld: acc = FastPasses<kLowPass, kWaveform, kSweepHeld>(g, f, in, next); break;
+      default: acc = FastPasses<kLowPass, kWaveform, kSweepClamped>(g, f, in, next); break;
     }
     if (f.finite) return acc;
     f = start;
   } else if (next) {
-    FillOscillator<kWaveform>(*next);
+    FillOscillator<kWaveform>(g, *next);
   }
-  float acc = RunPasses<kLowPass>(f, in);
+  float acc = RunPasses<kLowPass>(g.phaser_buffer, f, in);
   f.finite = FiltersFinite(f);
   return acc;
 }

@@ -3,6 +3,7 @@
 // kind of low-pass. The per-sample steps and the oscillator never read the
 // filters, so they run one sample ahead of the filter passes, which overlaps
 // their work with the passes' chain.
+#include "generator.h"
 #include "oscillator.h"
 #include "params.h"
 #include "processor.h"
@@ -19,91 +20,93 @@ using namespace passes;
 // With kAhead the next sample's per-sample steps and oscillator run before
 // the current sample is handed out, which is invisible to a sink that only
 // stores; without it the state is complete whenever `out` runs. `Steps`
-// names the build of StepSample to call.
+// names the build of StepSample to call. Everything the render touches is
+// in `g`, reached from the one reference handed down.
 template <int kWaveform, int kLowPass, bool kAhead, typename Steps, typename Out>
-WUBBLE_INLINE int32_t RenderRun(int32_t max_count, Out out) {
-  if (max_count <= 0 || synth.running == 0) return 0;
-  FilterState f = LoadFilterState();
+WUBBLE_INLINE int32_t RenderRun(WubbleGenerator &g, int32_t max_count, Out out) {
+  SynthState &s = g.synth;
+  if (max_count <= 0 || s.running == 0) return 0;
+  FilterState f = LoadFilterState(s);
   f.finite = FiltersFinite(f);
-  if (kWaveform == 3 && kAhead) OpenNoise();
+  if (kWaveform == 3 && kAhead) OpenNoise(g);
   SampleInputs inputs[2];
   int current = 0;
   int32_t count = 0;
-  Steps::Step(inputs[current]);
-  FillOscillator<kWaveform>(inputs[current]);
+  Steps::Step(g, inputs[current]);
+  FillOscillator<kWaveform>(g, inputs[current]);
   for (;;) {
-    bool more = synth.running != 0 && count + 1 < max_count;
+    bool more = s.running != 0 && count + 1 < max_count;
     SampleInputs *next = nullptr;
     if (kAhead && more) {
       next = &inputs[current ^ 1];
-      Steps::Step(*next);
+      Steps::Step(g, *next);
     }
-    float acc = SamplePasses<kLowPass, kWaveform>(f, inputs[current], next);
-    if (!kAhead) StoreFilterState(f);
+    float acc = SamplePasses<kLowPass, kWaveform>(g, f, inputs[current], next);
+    if (!kAhead) StoreFilterState(s, f);
     out(count, acc);
     count++;
     if (!more) break;
     current ^= 1;
     if (!kAhead) {
-      Steps::Step(inputs[current]);
-      FillOscillator<kWaveform>(inputs[current]);
+      Steps::Step(g, inputs[current]);
+      FillOscillator<kWaveform>(g, inputs[current]);
     }
   }
-  StoreFilterState(f);
-  if (kWaveform == 3 && kAhead) CloseNoise();
+  StoreFilterState(s, f);
+  if (kWaveform == 3 && kAhead) CloseNoise(g);
   return count;
 }
 
 // The render loop is built twice (see processor.h). StepSample goes with
 // it: a call of its own either way.
 struct BaselineSteps {
-  static void Step(SampleInputs &in) { StepSample(in); }
+  static void Step(WubbleGenerator &g, SampleInputs &in) { StepSample(g, in); }
 };
 
 template <int kWaveform, int kLowPass, bool kAhead, typename Out>
-WUBBLE_NOINLINE int32_t RenderRunBaseline(int32_t max_count, Out out) {
-  return RenderRun<kWaveform, kLowPass, kAhead, BaselineSteps>(max_count, out);
+WUBBLE_NOINLINE int32_t RenderRunBaseline(WubbleGenerator &g, int32_t max_count, Out out) {
+  return RenderRun<kWaveform, kLowPass, kAhead, BaselineSteps>(g, max_count, out);
 }
 
 #if WUBBLE_WIDE_BUILDS
-WUBBLE_AVX2_TARGET WUBBLE_NOINLINE void StepSampleAvx2(SampleInputs &in) { StepSampleBody(in); }
+WUBBLE_AVX2_TARGET WUBBLE_NOINLINE void StepSampleAvx2(WubbleGenerator &g, SampleInputs &in) { StepSampleBody(g, in); }
 
 struct Avx2Steps {
-  static void Step(SampleInputs &in) { StepSampleAvx2(in); }
+  static void Step(WubbleGenerator &g, SampleInputs &in) { StepSampleAvx2(g, in); }
 };
 
 template <int kWaveform, int kLowPass, bool kAhead, typename Out>
-WUBBLE_AVX2_TARGET WUBBLE_NOINLINE int32_t RenderRunAvx2(int32_t max_count, Out out) {
-  return RenderRun<kWaveform, kLowPass, kAhead, Avx2Steps>(max_count, out);
+WUBBLE_AVX2_TARGET WUBBLE_NOINLINE int32_t RenderRunAvx2(WubbleGenerator &g, int32_t max_count, Out out) {
+  return RenderRun<kWaveform, kLowPass, kAhead, Avx2Steps>(g, max_count, out);
 }
 #endif
 
 // Only the renders that make a whole sound are worth the second build.
 template <int kWaveform, int kLowPass, bool kAhead, typename Out>
-int32_t RenderChosen(int32_t max_count, Out out) {
+int32_t RenderChosen(WubbleGenerator &g, int32_t max_count, Out out) {
 #if WUBBLE_WIDE_BUILDS
-  if (kAhead && InstructionSetInUse() >= kAvx2Set) return RenderRunAvx2<kWaveform, kLowPass, kAhead>(max_count, out);
+  if (kAhead && InstructionSetInUse() >= kAvx2Set) return RenderRunAvx2<kWaveform, kLowPass, kAhead>(g, max_count, out);
 #endif
-  return RenderRunBaseline<kWaveform, kLowPass, kAhead>(max_count, out);
+  return RenderRunBaseline<kWaveform, kLowPass, kAhead>(g, max_count, out);
 }
 
 template <int kWaveform, bool kAhead, typename Out>
-int32_t RenderWaveform(int32_t max_count, Out out) {
-  if (effect_params.lowpass_cutoff == 1.0f) return RenderChosen<kWaveform, kBypassed, kAhead>(max_count, out);
+int32_t RenderWaveform(WubbleGenerator &g, int32_t max_count, Out out) {
+  if (g.params.lowpass_cutoff == 1.0f) return RenderChosen<kWaveform, kBypassed, kAhead>(g, max_count, out);
   // lp_damping changes only at a full reset, never within a render.
-  if (ExactComplement(synth.lp_damping) == ExactComplement(synth.lp_damping))
-    return RenderChosen<kWaveform, kExactKeep, kAhead>(max_count, out);
-  return RenderChosen<kWaveform, kPlainDamping, kAhead>(max_count, out);
+  if (ExactComplement(g.synth.lp_damping) == ExactComplement(g.synth.lp_damping))
+    return RenderChosen<kWaveform, kExactKeep, kAhead>(g, max_count, out);
+  return RenderChosen<kWaveform, kPlainDamping, kAhead>(g, max_count, out);
 }
 
 template <bool kAhead, typename Out>
-int32_t Render(int32_t max_count, Out out) {
-  switch (effect_params.waveform) {
-    case 0: return RenderWaveform<0, kAhead>(max_count, out);
-    case 1: return RenderWaveform<1, kAhead>(max_count, out);
-    case 2: return RenderWaveform<2, kAhead>(max_count, out);
-    case 3: return RenderWaveform<3, kAhead>(max_count, out);
-    default: return RenderWaveform<-1, kAhead>(max_count, out);
+int32_t Render(WubbleGenerator &g, int32_t max_count, Out out) {
+  switch (g.params.waveform) {
+    case 0: return RenderWaveform<0, kAhead>(g, max_count, out);
+    case 1: return RenderWaveform<1, kAhead>(g, max_count, out);
+    case 2: return RenderWaveform<2, kAhead>(g, max_count, out);
+    case 3: return RenderWaveform<3, kAhead>(g, max_count, out);
+    default: return RenderWaveform<-1, kAhead>(g, max_count, out);
   }
 }
 
@@ -111,17 +114,17 @@ int32_t Render(int32_t max_count, Out out) {
 
 float RenderOneSample(float volume_gain) {
   float level = 0.0f;
-  Render<false>(1, [&](int32_t, float acc) { level = ScaleOutput(acc, volume_gain); });
+  Render<false>(default_generator, 1, [&](int32_t, float acc) { level = ScaleOutput(acc, volume_gain); });
   return level;
 }
 
 int32_t RenderSamples(float volume_gain, SampleSink sink, void *user) {
-  return Render<false>(kMaxSamples, [&](int32_t, float acc) {
+  return Render<false>(default_generator, kMaxSamples, [&](int32_t, float acc) {
     sink(ToSample(ScaleOutput(acc, volume_gain)), user);
   });
 }
 
-int32_t RenderSamplesInto(float volume_gain, uint8_t *out) {
+int32_t RenderSamplesInto(WubbleGenerator &g, float volume_gain, uint8_t *out) {
   // The sums wait in blocks and are scaled a block at a time, four at once.
   constexpr int32_t kBlock = 64;
   float sums[kBlock];
@@ -133,7 +136,7 @@ int32_t RenderSamplesInto(float volume_gain, uint8_t *out) {
       first += kBlock;
     }
   };
-  int32_t count = Render<true>(kMaxSamples, store);
+  int32_t count = Render<true>(g, kMaxSamples, store);
   ScaleSamplesInto(sums, count - first, volume_gain, out + 2 * first);
   return count;
 }

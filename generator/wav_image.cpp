@@ -2,18 +2,17 @@
 
 #include <cstring>
 
+#include "generator.h"
 #include "params.h"
 #include "synth.h"
-
-WaveFormat wave_format;
 
 float VolumeGain(int32_t volume) {
   int8_t byte = int8_t(uint8_t(uint32_t(volume) & 0xFFu));
   return float(byte / 10.0);
 }
 
-static void FillWaveFormat() {
-  WaveFormat &f = wave_format;
+static constexpr WaveFormat MakeWaveFormat() {
+  WaveFormat f{};
   f.format_tag = 1;
   f.channels = 1;
   f.sample_rate = 44100;
@@ -21,7 +20,10 @@ static void FillWaveFormat() {
   f.block_align = int16_t(f.channels * f.bits_per_sample / 8);
   f.byte_rate = f.sample_rate * f.block_align;
   f.extra_format_bytes = 0;
+  return f;
 }
+
+const WaveFormat wave_format = MakeWaveFormat();
 
 static void PutTag(uint8_t *at, const char *tag) { std::memcpy(at, tag, 4); }
 
@@ -51,21 +53,29 @@ static void WriteWavHeader(uint8_t *image) {
   PutTag(image + 38, "data");
 }
 
-int32_t WriteWavImage(float volume_gain, uint8_t *image) {
-  ResetSynth(1);  // continues the random sequence: nothing may draw before it
-  FillWaveFormat();
+int32_t WriteWavImage(WubbleGenerator &g, float volume_gain, uint8_t *image) {
+  ResetSynth(g, 1);  // continues the random sequence: nothing may draw before it
   WriteWavHeader(image);
-  int32_t count = RenderSamplesInto(volume_gain, image + kWavHeaderBytes);
+  int32_t count = RenderSamplesInto(g, volume_gain, image + kWavHeaderBytes);
   Put32(image + 42, uint32_t(2 * count));
   Put32(image + 4, uint32_t(38 + 2 * count));
   return kWavHeaderBytes + 2 * count;
 }
 
-int32_t RenderWubbleImage(int32_t seed, int32_t mutations, int32_t volume,
+int32_t WriteWavImage(float volume_gain, uint8_t *image) {
+  return WriteWavImage(default_generator, volume_gain, image);
+}
+
+int32_t RenderWubbleImage(WubbleGenerator &g, int32_t seed, int32_t mutations, int32_t volume,
                           uint8_t *image) {
   float volume_gain = VolumeGain(volume);
-  synth.running = 1;
-  GenerateEffectParams(seed);
-  MutateEffectParams(mutations);
-  return WriteWavImage(volume_gain, image);
+  g.synth.running = 1;
+  GenerateEffectParams(g, seed);
+  MutateEffectParams(g, mutations);
+  return WriteWavImage(g, volume_gain, image);
+}
+
+int32_t RenderWubbleImage(int32_t seed, int32_t mutations, int32_t volume,
+                          uint8_t *image) {
+  return RenderWubbleImage(default_generator, seed, mutations, volume, image);
 }

@@ -16,17 +16,26 @@ struct WaveFormat {
   int16_t extra_format_bytes;
 };
 
-extern WaveFormat wave_format;
+// The same values for every sound, so one constant record serves every
+// generator.
+extern const WaveFormat wave_format;
 
-// Builds the image of one sound into `image` (kWavImageBytes, zero-filled):
-// parameters, synthesis reset, header, samples, sizes. Returns the content
-// length 46 + 2N. Continues the oscillator phase of the sound made before.
+struct WubbleGenerator;
+
+// Builds the image of one sound into `image` (kWavImageBytes, zero-filled)
+// with generator `g`: parameters, synthesis reset, header, samples, sizes.
+// Returns the content length 46 + 2N. Continues the oscillator phase of the
+// sound `g` made before.
+int32_t RenderWubbleImage(WubbleGenerator &g, int32_t seed, int32_t mutations, int32_t volume,
+                          uint8_t *image);
+// The same with the default generator.
 int32_t RenderWubbleImage(int32_t seed, int32_t mutations, int32_t volume,
                           uint8_t *image);
 
 // The second half of RenderWubbleImage: resets the synthesis for the
 // current EffectParams and writes the header, the samples and the sizes.
 // `running` must be 1.
+int32_t WriteWavImage(WubbleGenerator &g, float volume_gain, uint8_t *image);
 int32_t WriteWavImage(float volume_gain, uint8_t *image);
 
 // volume is a signed byte; wider values keep their low 8 bits.

@@ -11,10 +11,14 @@
  * (the same as `wubble-render`'s file); it leaves CreateWubble's carry-over
  * as it found it.
  *
- * Every call shares one generator and one playback state: call them from one
- * thread. Nothing needs setting up before rendering; InitSoundOutput comes
- * before playback and ReleaseSounds at the end. The output bits are part of
- * the library's version contract. */
+ * Threads: CreateWubble, RenderWubble and playback share one default
+ * generator and one playback state, so call them from one thread. To render
+ * on several threads at once, give each thread a generator of its own
+ * (WubbleNewGenerator below); generators share nothing that a render
+ * changes, and give the same bytes on any thread. Playback stays
+ * single-threaded. Nothing needs setting up before rendering;
+ * InitSoundOutput comes before playback and ReleaseSounds at the end. The
+ * output bits are part of the library's version contract. */
 #ifndef WUBBLE_H
 #define WUBBLE_H
 
@@ -65,6 +69,25 @@ WUBBLE_API int32_t WubbleVersion(void);
  * Returns 0, having built nothing, when dest is null or memory is short. */
 WUBBLE_API int32_t RenderWubble(int32_t seed, int32_t mutations, int32_t volume,
                                 uint8_t *dest);
+
+/* A generator of its own: its random source, parameters, synthesis state
+ * and work arrays, about 580 KiB of memory (512 KiB of it a cache of sine
+ * values, which only sine sounds use). One thread at a time may use a
+ * generator; different generators may render at the same time.
+ * WubbleNewGenerator returns NULL when memory is short. */
+typedef struct WubbleGenerator WubbleGenerator;
+WUBBLE_API WubbleGenerator *WubbleNewGenerator(void);
+
+/* Fills dest (WUBBLE_IMAGE_BYTES) with the WAV image of the sound made by
+ * `generator` and returns its content length, 46 + 2 x samples. Like
+ * CreateWubble, it carries the oscillator's position over from the
+ * generator's previous sound; its first sound equals RenderWubble's.
+ * Returns 0, having built nothing, when generator or dest is null. */
+WUBBLE_API int32_t WubbleRender(WubbleGenerator *generator, int32_t seed, int32_t mutations,
+                                int32_t volume, uint8_t *dest);
+
+/* Frees the generator; NULL is harmless. */
+WUBBLE_API void WubbleFreeGenerator(WubbleGenerator *generator);
 
 /* Builds the sound, loads it into sound slot `slot` (not started) and, when
  * dest is not null, copies its whole WAV image there. Always returns 0,

@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include "batch.h"
 #include "params.h"
 #include "render_args.h"
 #include "safe_write.h"
@@ -45,6 +46,7 @@ static bool FinishStandardOutput() {
 }
 
 int main(int argc, char **argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--batch") == 0) return RunBatch(argc, argv);
   RenderArgs args;
   std::string error;
   if (!ParseRenderArgs(argc, argv, &args, &error)) {

@@ -66,8 +66,8 @@ TEST(Oscillator, StepsGiveThePlainValues) {
         if (phase >= period) phase %= period;
         double plain_saw = float(1.0f - double(Fraction(phase, period)) * 2.0f);
         double plain_square = Fraction(phase, period) < 0.3f ? 0.5 : -0.5;
-        ASSERT_TRUE(SameBits(StepOscillator<1>(saw), plain_saw)) << period << " " << phase;
-        ASSERT_TRUE(SameBits(StepOscillator<0>(square), plain_square)) << period << " " << phase;
+        ASSERT_TRUE(SameBits(StepOscillator<1>(default_generator, saw), plain_saw)) << period << " " << phase;
+        ASSERT_TRUE(SameBits(StepOscillator<0>(default_generator, square), plain_square)) << period << " " << phase;
         ASSERT_EQ(saw.phase, phase);
       }
     }

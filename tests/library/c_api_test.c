@@ -40,6 +40,14 @@ int main(void) {
   Check(memcmp(created, rendered, WUBBLE_IMAGE_BYTES) == 0,
         "the first CreateWubble of a run equals RenderWubble");
 
+  WubbleGenerator *generator = WubbleNewGenerator();
+  Check(generator != NULL, "WubbleNewGenerator gives a generator");
+  Check(WubbleRender(generator, 9837320, 3, 5, created) == length &&
+            memcmp(created, rendered, WUBBLE_IMAGE_BYTES) == 0,
+        "a generator's first sound equals RenderWubble");
+  WubbleFreeGenerator(generator);
+  WubbleFreeGenerator(NULL);
+
   Check(InitSoundOutput() != 0, "the null output opens");
   CreateWubble(30, 0, 5, 1); /* the call text, as the tool shows it */
   Check(StartSound(1) == 1, "the four-argument CreateWubble loaded slot 1");
