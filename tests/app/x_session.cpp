@@ -265,3 +265,24 @@ std::vector<uint8_t> GrabPixels(Display *display, Window window, int x, int y, i
   XDestroyImage(image);
   return rgb;
 }
+
+std::vector<std::string> MarkInputEnd(const std::string &window, std::string *mark) {
+  static int count = 0;
+  *mark = "wubble-input-end-" + std::to_string(getpid()) + "-" + std::to_string(++count);
+  return {"set_window", "--role", *mark, window};
+}
+
+bool MarkSeen(Display *display, Window window, const std::string &mark) {
+  Atom role = XInternAtom(display, "WM_WINDOW_ROLE", False);
+  Atom type;
+  int format;
+  unsigned long count, after;
+  unsigned char *data = nullptr;
+  if (XGetWindowProperty(display, window, role, 0, 256, False, AnyPropertyType, &type, &format,
+                         &count, &after, &data) != Success || data == nullptr) {
+    return false;
+  }
+  bool seen = std::string(reinterpret_cast<char *>(data), count) == mark;
+  XFree(data);
+  return seen;
+}
