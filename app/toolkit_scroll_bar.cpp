@@ -18,8 +18,6 @@
 #include <FL/Fl_Scrollbar.H>
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -69,7 +67,6 @@ class ScrollBar : public Fl_Scrollbar {
   }
 
   int handle(int event) override {
-    if (getenv("DBG") && event) fprintf(stderr, "bar event %d x %d pressed %d pos %d\n", event, Fl::event_x(), pressed_, position_);
     switch (event) {
       case FL_PUSH: return Press();
       case FL_DRAG: return Drag();

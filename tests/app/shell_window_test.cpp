@@ -214,9 +214,6 @@ class ShellWindow : public ::testing::Test {
   // Runs an xdotool command to its end, the loop running meanwhile unless
   // `pile_up`: then its input waits until the command has ended.
   void Drive(std::vector<std::string> argv, bool pile_up = false) {
-    std::string mark;
-    std::vector<std::string> end = MarkInputEnd(WindowId(), &mark);
-    argv.insert(argv.end(), end.begin(), end.end());
     argv.insert(argv.begin(), "xdotool");
     pid_t pid = Spawn(argv);
     ASSERT_GT(pid, 0);
@@ -227,11 +224,7 @@ class ShellWindow : public ::testing::Test {
       ASSERT_TRUE(PassUntil([&] { return WaitExit(pid, 0, &status); }, 30)) << argv[1];
     }
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << argv[1];
-    double give_up = Now() + 30;
-    while (!MarkSeen(fl_display, window_, mark)) {
-      ASSERT_LT(Now(), give_up) << "the input's end never showed";
-      usleep(1000);
-    }
+    ASSERT_TRUE(MarkInputEnd(fl_display, window_, 30)) << "the input's end never showed";
     Settle();
   }
 

@@ -266,23 +266,26 @@ std::vector<uint8_t> GrabPixels(Display *display, Window window, int x, int y, i
   return rgb;
 }
 
-std::vector<std::string> MarkInputEnd(const std::string &window, std::string *mark) {
+bool MarkInputEnd(Display *display, Window window, double seconds) {
   static int count = 0;
-  *mark = "wubble-input-end-" + std::to_string(getpid()) + "-" + std::to_string(++count);
-  return {"set_window", "--role", *mark, window};
-}
-
-bool MarkSeen(Display *display, Window window, const std::string &mark) {
-  Atom role = XInternAtom(display, "WM_WINDOW_ROLE", False);
-  Atom type;
-  int format;
-  unsigned long count, after;
-  unsigned char *data = nullptr;
-  if (XGetWindowProperty(display, window, role, 0, 256, False, AnyPropertyType, &type, &format,
-                         &count, &after, &data) != Success || data == nullptr) {
+  std::string mark = "wubble-input-end-" + std::to_string(getpid()) + "-" + std::to_string(++count);
+  if (!RunCommand({"xdotool", "set_window", "--role", mark, std::to_string(window)}, seconds)) {
     return false;
   }
-  bool seen = std::string(reinterpret_cast<char *>(data), count) == mark;
-  XFree(data);
-  return seen;
+  Atom role = XInternAtom(display, "WM_WINDOW_ROLE", False);
+  double give_up = Now() + seconds;
+  do {
+    Atom type;
+    int format;
+    unsigned long count_read, after;
+    unsigned char *data = nullptr;
+    if (XGetWindowProperty(display, window, role, 0, 256, False, AnyPropertyType, &type, &format,
+                           &count_read, &after, &data) == Success && data != nullptr) {
+      bool seen = std::string(reinterpret_cast<char *>(data), count_read) == mark;
+      XFree(data);
+      if (seen) return true;
+    }
+    usleep(1000);
+  } while (Now() < give_up);
+  return false;
 }
