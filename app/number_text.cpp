@@ -40,3 +40,51 @@ NumberText FormatInt(int32_t value) {
   while (count > 0) out.text[at++] = reversed[--count];
   return out;
 }
+
+namespace {
+
+void SkipBlanks(const char **at) {
+  while (**at == ' ' || **at == '\t') ++*at;
+}
+
+bool Take(const char **at, const char *word) {
+  SkipBlanks(at);
+  size_t length = std::strlen(word);
+  if (std::strncmp(*at, word, length) != 0) return false;
+  *at += length;
+  return true;
+}
+
+// A sign and one digit at least; ParseInt gives the value.
+bool TakeNumber(const char **at, int32_t *value) {
+  SkipBlanks(at);
+  const char *digits = *at;
+  if (*digits == '-' || *digits == '+') ++digits;
+  if (*digits < '0' || *digits > '9') return false;
+  *value = ParseInt(*at);
+  while (*digits >= '0' && *digits <= '9') ++digits;
+  *at = digits;
+  return true;
+}
+
+}  // namespace
+
+bool ParseCallText(const char *text, CallText *call) {
+  if (text == nullptr) return false;
+  const char *at = text;
+  int32_t slot = 0;
+  CallText read = {};
+  if (!Take(&at, "CreateWubble") || !Take(&at, "(") || !TakeNumber(&at, &read.seed) ||
+      !Take(&at, ",") || !TakeNumber(&at, &read.mutations) || !Take(&at, ",") ||
+      !TakeNumber(&at, &read.volume) || !Take(&at, ",") || !TakeNumber(&at, &slot) ||
+      !Take(&at, ")")) {
+    return false;
+  }
+  SkipBlanks(&at);
+  // A line copied whole brings its end with it.
+  if (*at == '\r') ++at;
+  if (*at == '\n') ++at;
+  if (*at != '\0') return false;
+  *call = read;
+  return true;
+}

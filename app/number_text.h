@@ -1,4 +1,5 @@
-// Conversions between a seed and the text of the seed field.
+// Conversions between a seed and the text of the seed field, and the
+// reading of the tool's own call text.
 #pragma once
 #include <cstdint>
 
@@ -12,3 +13,16 @@ struct NumberText {
 int32_t ParseInt(const char *text);
 
 NumberText FormatInt(int32_t value);
+
+// The three values of a call text.
+struct CallText {
+  int32_t seed;
+  int32_t mutations;
+  int32_t volume;
+};
+
+// True when `text` is the call text "CreateWubble(SEED,MUTATIONS,VOLUME,SLOT)"
+// with blanks and tabs allowed around every part and a line end after it:
+// each number an optional sign and at least one digit, read as ParseInt
+// reads it. The slot may be any number; it is not returned.
+bool ParseCallText(const char *text, CallText *call);

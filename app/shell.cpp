@@ -15,16 +15,19 @@
 #endif
 
 #ifdef WUBBLE_SCOPE
+constexpr const char *kProgramName = "wubble-scope";
 constexpr int32_t kClientHeight = 128;
 constexpr int32_t kCodeFieldY = 108;
 constexpr int32_t kWaitMs = 10;  // keeps the trace moving with no input
 #else
+constexpr const char *kProgramName = "wubble-lite";
 constexpr int32_t kClientHeight = 62;
 constexpr int32_t kCodeFieldY = 42;
 constexpr int32_t kWaitMs = -1;  // sleeps until something happens
 #endif
 
 constexpr int32_t kSlot = 1;
+constexpr int32_t kLowestVolume = 0, kHighestVolume = 127;
 
 ShellState shell = {9837320, 0, 5, RefreshRewriteSeed, EventNone, nullptr};
 
@@ -39,7 +42,7 @@ void CreateControls() {
   AddButton(MutateButton, 2, 22, 64, 18, "Mutate:0");
   AddTextField(CodeField, 2, kCodeFieldY, 190, 18, "CreateWubble(0,0,0.5,1)", false);
   AddLabel(VolumeLabel, 70, 24, 20, 18, "Vol:");
-  AddScrollBar(VolumeBar, 92, 22, 100, 17, 0, 127, 1);
+  AddScrollBar(VolumeBar, 92, 22, 100, 17, kLowestVolume, kHighestVolume, 1);
   SetControlState(VolumeBar, 5);
 }
 
@@ -57,6 +60,37 @@ void NewSeed(int32_t seed, int32_t refresh) {
 // "-" and "+" step from the text in the field, not from `seed`.
 int32_t SeedFieldValue() { return ParseInt(GetControlText(SeedField)); }
 
+// The tool's own call text pasted into the seed field loads all three
+// values; any other text the field refused changes nothing.
+void LoadCallText(const char *text) {
+  CallText call;
+  if (!ParseCallText(text, &call)) return;
+  shell.seed = call.seed;
+  shell.mutations = call.mutations;
+  int32_t volume = call.volume < kLowestVolume ? kLowestVolume
+                 : call.volume > kHighestVolume ? kHighestVolume : call.volume;
+  SetControlState(VolumeBar, volume);
+  shell.refresh = RefreshRewriteSeed;
+}
+
+// Without a device, or after losing it, sounds are still made and the
+// window works as ever; the user is told once why nothing is heard.
+void NoteSoundOutput(bool playing) {
+  static bool said = false;
+  if (playing || said) return;
+  said = true;
+  std::fprintf(stderr, "%s: no sound device; sounds are made but not played\n", kProgramName);
+}
+
+// Until the first refresh step slot 1 is empty, and a start that fails
+// says nothing about the device.
+bool sound_made = false;
+
+void PlaySlot() {
+  bool playing = StartSound(kSlot) != 0;
+  if (sound_made) NoteSoundOutput(playing);
+}
+
 void ActOnControl(int32_t id, int32_t kind) {
   switch (id) {
     case RandomButton:
@@ -66,10 +100,11 @@ void ActOnControl(int32_t id, int32_t kind) {
     case SeedField:
       // Only the user's edits arrive as TextChanged; focus changes do nothing.
       if (kind == TextChanged) NewSeed(SeedFieldValue(), RefreshKeepSeedText);
+      if (kind == TextOffered) LoadCallText(EventText());
       break;
     case SeedMinusButton: NewSeed(WrapAdd(SeedFieldValue(), -1), RefreshRewriteSeed); break;
     case SeedPlusButton: NewSeed(WrapAdd(SeedFieldValue(), 1), RefreshRewriteSeed); break;
-    case PlayButton: StartSound(kSlot); break;
+    case PlayButton: PlaySlot(); break;
     case MutateButton:
       shell.mutations = WrapAdd(shell.mutations, 1);
       shell.refresh = RefreshRewriteSeed;
@@ -97,7 +132,8 @@ void RefreshStep() {
   std::snprintf(code, sizeof code, "CreateWubble(%s,%s,%s,1)", FormatInt(shell.seed).text,
                 FormatInt(shell.mutations).text, FormatInt(shell.volume).text);
   SetControlText(CodeField, code);
-  StartSound(kSlot);
+  sound_made = true;
+  PlaySlot();
   shell.refresh = RefreshNone;
 }
 
@@ -105,12 +141,13 @@ void RefreshStep() {
 
 void StartUp() {
   AllocateSynthArrays();
+  ChooseDrawingScale(kProgramName);
   OpenMainWindow(194, kClientHeight, "ZR-Wubble - Tarsk 08");
 #ifdef WUBBLE_SCOPE
   SetUpScope();
 #endif
   CreateControls();
-  InitSoundOutput();
+  NoteSoundOutput(InitSoundOutput() != 0);
   shell.volume = 5;
   shell.seed = 9837320;
   shell.mutations = 0;

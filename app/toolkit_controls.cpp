@@ -9,6 +9,8 @@
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Window.H>
 
+#include <cstring>
+
 namespace {
 
 constexpr int kMaxControls = 16;
@@ -45,6 +47,7 @@ class TextField : public Fl_Input {
 
   int handle(int event) override {
     if (event == FL_KEYBOARD && digits_only_ && TypesNonDigit()) return 1;
+    if (event == FL_PASTE && digits_only_ && !TakesPaste()) return 1;
     int used = Fl_Input::handle(event);
     if (event == FL_FOCUS && used) {
       NoteFocus(this);
@@ -65,13 +68,28 @@ class TextField : public Fl_Input {
     return c < '0' || c > '9';
   }
 
+  // Pasted digits go in as typed ones would, when they fit. Anything else
+  // is handed to the shell as offered text (a text with a NUL in it is
+  // dropped: it cannot be passed on whole); the field stays as it was.
+  bool TakesPaste() {
+    const char *text = Fl::event_text();
+    int length = Fl::event_length();
+    if (text == nullptr || length <= 0) return true;
+    bool digits = true;
+    for (int k = 0; k < length && digits; ++k) digits = text[k] >= '0' && text[k] <= '9';
+    int replaced = position() > mark() ? position() - mark() : mark() - position();
+    if (digits && size() - replaced + length <= maximum_size()) return true;
+    if (std::memchr(text, '\0', length) == nullptr) PostControlEvent(this, TextOffered, text);
+    return false;
+  }
+
   bool digits_only_;
 };
 
 }  // namespace
 
-void PostControlEvent(const Fl_Widget *control, int32_t kind) {
-  PostEvent(ControlEvent, IdOf(control->user_data()), kind);
+void PostControlEvent(const Fl_Widget *control, int32_t kind, const char *text) {
+  PostEvent(ControlEvent, IdOf(control->user_data()), kind, text);
 }
 
 void AdoptControl(int32_t id, ControlKind kind, Fl_Widget *widget) {
@@ -92,18 +110,18 @@ void ForgetControls() { control_count = 0; }
 
 void AddButton(int32_t id, int32_t x, int32_t y, int32_t w, int32_t h,
                const char *text) {
-  Button *button = new Button(x, y, w, h);
+  Button *button = new Button(Scaled(x), Scaled(y), Scaled(w), Scaled(h));
   button->copy_label(text);
-  button->labelsize(kCaptionSize);
+  button->labelsize(Scaled(kCaptionSize));
   button->callback(ButtonPressed);
   AdoptControl(id, ButtonControl, button);
 }
 
 void AddTextField(int32_t id, int32_t x, int32_t y, int32_t w, int32_t h,
                   const char *text, bool digits_only) {
-  TextField *field = new TextField(x, y, w, h, digits_only);
+  TextField *field = new TextField(Scaled(x), Scaled(y), Scaled(w), Scaled(h), digits_only);
   field->box(FL_DOWN_BOX);
-  field->textsize(kCaptionSize);
+  field->textsize(Scaled(kCaptionSize));
   field->value(text);
   // Called for the user's edits only: value() never calls back.
   field->when(FL_WHEN_CHANGED);
@@ -113,10 +131,10 @@ void AddTextField(int32_t id, int32_t x, int32_t y, int32_t w, int32_t h,
 
 void AddLabel(int32_t id, int32_t x, int32_t y, int32_t w, int32_t h,
               const char *text) {
-  Fl_Box *label = new Fl_Box(x, y, w, h);
+  Fl_Box *label = new Fl_Box(Scaled(x), Scaled(y), Scaled(w), Scaled(h));
   label->box(FL_NO_BOX);
   label->copy_label(text);
-  label->labelsize(kCaptionSize);
+  label->labelsize(Scaled(kCaptionSize));
   label->align(FL_ALIGN_INSIDE | FL_ALIGN_TOP | FL_ALIGN_LEFT);
   AdoptControl(id, LabelControl, label);
 }

@@ -17,7 +17,11 @@ struct Control {
 
 extern Fl_Window *main_window;
 
-// Caption and text size in pixels: FLTK's default of 14 does not fit
+// Screen pixels per unit of the positions and sizes the shell gives.
+extern int32_t drawing_scale;
+inline int Scaled(int32_t units) { return static_cast<int>(units * drawing_scale); }
+
+// Caption and text size in units: FLTK's default of 14 does not fit
 // "Random" into its 50 x 18 button.
 constexpr int kCaptionSize = 10;
 
@@ -30,10 +34,16 @@ void ForgetControls();
 // the window can give it back to the same control.
 void NoteFocus(Fl_Widget *control);
 
-void PostEvent(int32_t code, int32_t id, int32_t kind);
+// `text` goes with the event (EventText) when given.
+void PostEvent(int32_t code, int32_t id, int32_t kind, const char *text = nullptr);
 // A ControlEvent from the control whose number the widget carries.
-void PostControlEvent(const Fl_Widget *control, int32_t kind);
+void PostControlEvent(const Fl_Widget *control, int32_t kind, const char *text = nullptr);
 void DropQueuedEvents();
+
+// Sees every window-system message (an XEvent) as it is read, before it is
+// delivered or held back: a press of the scroll bar ends when the window
+// loses the pointer or is unmapped, however much input waits before that.
+void WatchPressedScrollBar(const void *message);
 
 // Defined with the scroll bar and the image control, which keep their own
 // state beyond what FLTK's widgets hold.

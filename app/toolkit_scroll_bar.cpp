@@ -3,11 +3,21 @@
 // here every notification (step, page, thumb moved, thumb released, end of
 // scroll) moves the position first and then posts one event, even when the
 // position is already at its limit. FLTK's drawing is kept.
+//
+// A press ends with its release wherever that happens, and also when the
+// window loses the pointer to another client's grab or is unmapped (no
+// release comes then): the repeat stops and the end of the scroll action
+// is posted. A repeat step also checks that the button is still down. A
+// drag ends at the pointer position of the release: FLTK hands on only the
+// latest of the motions that came in one batch, and may do so after the
+// release.
 #include "toolkit.h"
 #include "toolkit_internal.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Scrollbar.H>
+#include <FL/Fl_Window.H>
+#include <FL/x.H>
 
 namespace {
 
@@ -15,6 +25,11 @@ constexpr double kFirstRepeat = 0.4;  // seconds a press is held before repeatin
 constexpr double kRepeat = 0.05;
 
 enum Part { NoPart, LeftArrow, RightArrow, PageLeft, PageRight, Thumb };
+
+class ScrollBar;
+
+// The bar whose press is in progress, if any.
+ScrollBar *pressed_bar = nullptr;
 
 class ScrollBar : public Fl_Scrollbar {
  public:
@@ -27,7 +42,21 @@ class ScrollBar : public Fl_Scrollbar {
     MoveTo(minimum);
   }
 
+  ~ScrollBar() override {
+    Fl::remove_timeout(Repeat, this);
+    if (pressed_bar == this) pressed_bar = nullptr;
+  }
+
   int32_t position() const { return position_; }
+
+  // The press ends without a release: as a release at the last position.
+  void LosePress() {
+    if (pressed_ == NoPart) return;
+    Fl::remove_timeout(Repeat, this);
+    if (pressed_ == Thumb) Notify(position_);
+    Notify(position_);
+    EndPress();
+  }
 
   void MoveTo(int32_t position) {
     if (position > highest_) position = highest_;
@@ -104,14 +133,36 @@ class ScrollBar : public Fl_Scrollbar {
     }
   }
 
+  // The release may have gone elsewhere, or be waiting behind a backlog.
+  bool ButtonStillDown() const {
+    Window root, child;
+    int root_x, root_y, x, y;
+    unsigned int mask = 0;
+    if (window() == nullptr || !XQueryPointer(fl_display, fl_xid(window()), &root, &child,
+                                              &root_x, &root_y, &x, &y, &mask)) {
+      return false;
+    }
+    return (mask & Button1Mask) != 0;
+  }
+
   static void Repeat(void *bar) {
     ScrollBar *self = static_cast<ScrollBar *>(bar);
+    if (!self->ButtonStillDown()) {
+      self->LosePress();
+      return;
+    }
     self->Advance();
     Fl::repeat_timeout(kRepeat, Repeat, bar);
   }
 
+  void EndPress() {
+    pressed_ = NoPart;
+    if (pressed_bar == this) pressed_bar = nullptr;
+  }
+
   int Press() {
     if (Fl::event_button() != FL_LEFT_MOUSE) return 0;
+    pressed_bar = this;
     pressed_ = PartAt(Fl::event_x());
     if (pressed_ == Thumb) {
       grab_offset_ = Fl::event_x() - ThumbLeft();
@@ -134,9 +185,12 @@ class ScrollBar : public Fl_Scrollbar {
   int Release() {
     if (pressed_ == NoPart) return 1;
     Fl::remove_timeout(Repeat, this);
-    if (pressed_ == Thumb) Notify(position_);  // thumb released
-    Notify(position_);                         // end of the scroll action
-    pressed_ = NoPart;
+    if (pressed_ == Thumb) {
+      Drag();                  // the thumb to where the button came up
+      Notify(position_);       // thumb released
+    }
+    Notify(position_);         // end of the scroll action
+    EndPress();
     return 1;
   }
 
@@ -150,10 +204,19 @@ class ScrollBar : public Fl_Scrollbar {
 
 }  // namespace
 
+void WatchPressedScrollBar(const void *message) {
+  if (pressed_bar == nullptr) return;
+  const XEvent &x_message = *static_cast<const XEvent *>(message);
+  Window window = pressed_bar->window() ? fl_xid(pressed_bar->window()) : 0;
+  bool lost = (x_message.type == LeaveNotify && x_message.xcrossing.mode == NotifyGrab) ||
+              (x_message.type == UnmapNotify && x_message.xunmap.window == window);
+  if (lost) pressed_bar->LosePress();
+}
+
 void AddScrollBar(int32_t id, int32_t x, int32_t y, int32_t w, int32_t h,
                   int32_t minimum, int32_t maximum, int32_t page) {
   AdoptControl(id, ScrollBarControl,
-               new ScrollBar(x, y, w, h, minimum, maximum, page));
+               new ScrollBar(Scaled(x), Scaled(y), Scaled(w), Scaled(h), minimum, maximum, page));
 }
 
 int32_t ScrollBarPosition(Fl_Widget *bar) {

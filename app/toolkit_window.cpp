@@ -84,8 +84,8 @@ void OpenMainWindow(int32_t width, int32_t height, const char *title) {
   Fl::visual(FL_RGB);
   int sx, sy, sw, sh;
   Fl::screen_xywh(sx, sy, sw, sh, 0);
-  int w = width < sw ? width : sw;
-  int h = height < sh ? height : sh;
+  int w = Scaled(width) < sw ? Scaled(width) : sw;
+  int h = Scaled(height) < sh ? Scaled(height) : sh;
   main_window = new MainWindow(w, h, title);
   main_window->end();
   main_window->size_range(w, h, w, h);

@@ -53,4 +53,41 @@ TEST(FormatInt, ParsesBackToTheSameValue) {
   }
 }
 
+// The tool's own call text, with blanks anywhere between its parts; any
+// other text is no call.
+TEST(ParseCallText, ReadsTheToolsOwnCallText) {
+  struct Case {
+    const char *text;
+    bool is_call;
+    CallText call;
+  };
+  const Case cases[] = {
+      {"CreateWubble(9837320,0,5,1)", true, {9837320, 0, 5}},
+      {" CreateWubble ( -12 ,\t3 , 200 , 7 ) ", true, {-12, 3, 200}},
+      {"CreateWubble(+1,2,-3,0)\r\n", true, {1, 2, -3}},
+      {"CreateWubble(4294967295,0,5,1)\n", true, {-1, 0, 5}},
+      {"CreateWubble(0,0,0.5,1)", false, {}},
+      {"CreateWubble(1,2,3)", false, {}},
+      {"CreateWubble(1,2,3,4,5)", false, {}},
+      {"CreateWubble(1,,3,4)", false, {}},
+      {"CreateWubble(1,2,3,4);", false, {}},
+      {"CreateWubble(1,2,3,4)\n\n", false, {}},
+      {"Create Wubble(1,2,3,4)", false, {}},
+      {"createwubble(1,2,3,4)", false, {}},
+      {"CreateWubble(- 1,2,3,4)", false, {}},
+      {"CreateWubble(1,2,3,4", false, {}},
+      {"9837320", false, {}},
+      {"", false, {}},
+  };
+  for (const Case &c : cases) {
+    CallText call = {7, 7, 7};
+    EXPECT_EQ(ParseCallText(c.text, &call), c.is_call) << c.text;
+    if (!c.is_call) continue;
+    EXPECT_EQ(call.seed, c.call.seed) << c.text;
+    EXPECT_EQ(call.mutations, c.call.mutations) << c.text;
+    EXPECT_EQ(call.volume, c.call.volume) << c.text;
+  }
+  EXPECT_FALSE(ParseCallText(nullptr, nullptr));
+}
+
 }  // namespace

@@ -20,7 +20,6 @@ extern char **environ;
 namespace {
 
 constexpr const char *kTitle = "ZR-Wubble - Tarsk 08";
-constexpr int kCodeFieldX = 97, kCodeFieldY = 117;  // wubble-scope's code field
 
 Atom Intern(Display *display, const char *name) { return XInternAtom(display, name, False); }
 
@@ -65,6 +64,11 @@ ProgramDriver::~ProgramDriver() {
 
 bool ProgramDriver::Start(const std::string &path, const std::vector<std::string> &environment) {
   if (display_ == nullptr || log_dir_.empty()) return false;
+  // The window of a program that ended just now may still be about.
+  double gone_by = Now() + 20;
+  while (FindClientWindow(display_, kTitle, 0) != 0) {
+    if (Now() > gone_by) return false;
+  }
   std::vector<std::string> env = MergedEnvironment(environment);
   std::vector<char *> envp;
   for (std::string &e : env) envp.push_back(&e[0]);
@@ -94,10 +98,14 @@ bool ProgramDriver::Start(const std::string &path, const std::vector<std::string
     if (Now() > give_up) return false;
     usleep(10000);
   }
+  XWindowAttributes attributes;
+  XGetWindowAttributes(display_, window_, &attributes);
+  scale_ = attributes.width >= 194 ? attributes.width / 194 : 1;
+  code_y_ = attributes.height / scale_ < 100 ? 51 : 117;
   // One copy from the code field, so that the program owns the clipboard
   // and Settle has someone to ask.
   std::string ignored;
-  return ReadField(kCodeFieldX, kCodeFieldY, &ignored);
+  return ReadField(code_x(), code_y(), &ignored);
 }
 
 bool ProgramDriver::Xdotool(std::vector<std::string> args) {
@@ -105,11 +113,55 @@ bool ProgramDriver::Xdotool(std::vector<std::string> args) {
     if (a == "WINDOW") a = std::to_string(window_);
   }
   args.insert(args.begin(), "xdotool");
-  return RunCommand(args, 30);
+  return RunCommand(args, 30) && MarkInputEnd(display_, window_, 30);
 }
 
 bool ProgramDriver::Click(int x, int y) {
-  return Xdotool({"mousemove", "--window", "WINDOW", std::to_string(x), std::to_string(y), "click", "--delay", "0", "1"});
+  return Xdotool({"mousemove", "--window", "WINDOW", At(x), At(y), "click", "--delay", "0", "1"});
+}
+
+bool ProgramDriver::Paste(int x, int y, const std::string &text) {
+  Atom clipboard = Intern(display_, "CLIPBOARD");
+  if (!Settle()) return false;
+  XSetSelectionOwner(display_, clipboard, own_, CurrentTime);
+  XSync(display_, False);
+  if (!Xdotool({"mousemove", "--window", "WINDOW", At(x), At(y), "click", "--delay", "0", "1",
+                "key", "--clearmodifiers", "End", "ctrl+v"})) {
+    return false;
+  }
+  Atom utf8 = Intern(display_, "UTF8_STRING"), targets = Intern(display_, "TARGETS");
+  double give_up = Now() + 30;
+  while (Now() < give_up && Running()) {
+    XEvent event;
+    if (!XCheckTypedWindowEvent(display_, own_, SelectionRequest, &event)) {
+      usleep(1000);
+      continue;
+    }
+    const XSelectionRequestEvent &request = event.xselectionrequest;
+    XSelectionEvent reply = {};
+    reply.type = SelectionNotify;
+    reply.requestor = request.requestor;
+    reply.selection = request.selection;
+    reply.target = request.target;
+    reply.time = request.time;
+    reply.property = request.property == None ? request.target : request.property;
+    bool text_asked = request.target == utf8 || request.target == XA_STRING;
+    if (request.target == targets) {
+      Atom offered[] = {targets, utf8, XA_STRING};
+      XChangeProperty(display_, request.requestor, reply.property, XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char *>(offered), 3);
+    } else if (text_asked) {
+      XChangeProperty(display_, request.requestor, reply.property, request.target, 8,
+                      PropModeReplace, reinterpret_cast<const unsigned char *>(text.data()),
+                      static_cast<int>(text.size()));
+    } else {
+      reply.property = None;
+    }
+    XSendEvent(display_, request.requestor, False, 0, reinterpret_cast<XEvent *>(&reply));
+    XSync(display_, False);
+    if (text_asked) return true;
+  }
+  return false;
 }
 
 bool ProgramDriver::RequestClipboard(Atom target, double seconds, std::string *text) {
@@ -138,17 +190,23 @@ bool ProgramDriver::RequestClipboard(Atom target, double seconds, std::string *t
 bool ProgramDriver::Settle(double seconds) {
   Atom clipboard = Intern(display_, "CLIPBOARD");
   Window owner = XGetSelectionOwner(display_, clipboard);
-  if (owner == None || owner == own_) return false;
+  if (owner == own_) {
+    // The clipboard is the driver's since a paste: the program takes it
+    // back by a copy from its code field, which also settles it.
+    return ReadField(code_x(), code_y(), nullptr);
+  }
+  if (owner == None) return false;
   Atom targets = Intern(display_, "TARGETS");
   return RequestClipboard(targets, seconds, nullptr) && RequestClipboard(targets, seconds, nullptr);
 }
 
 bool ProgramDriver::ReadField(int x, int y, std::string *text) {
   Atom clipboard = Intern(display_, "CLIPBOARD");
-  if (XGetSelectionOwner(display_, clipboard) != None && !Settle()) return false;
+  Window owner = XGetSelectionOwner(display_, clipboard);
+  if (owner != None && owner != own_ && !Settle()) return false;
   XSetSelectionOwner(display_, clipboard, own_, CurrentTime);
   XSync(display_, False);
-  if (!Xdotool({"mousemove", "--window", "WINDOW", std::to_string(x), std::to_string(y), "click", "--delay", "0", "1",
+  if (!Xdotool({"mousemove", "--window", "WINDOW", At(x), At(y), "click", "--delay", "0", "1",
                 "key", "--delay", "1", "--clearmodifiers", "ctrl+a", "ctrl+c"})) {
     return false;
   }
@@ -189,7 +247,7 @@ std::string ProgramDriver::Output() {
 }
 
 std::vector<uint8_t> ProgramDriver::ScopePixels() {
-  return GrabPixels(display_, window_, 2, 42, 190, 64);
+  return GrabPixels(display_, window_, 2 * scale_, 42 * scale_, 190 * scale_, 64 * scale_);
 }
 
 bool ProgramDriver::CloseAndExit(double seconds, int *status) {

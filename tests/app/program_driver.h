@@ -1,7 +1,9 @@
 // Drives a built program from outside, as a user would: real X input through
 // xdotool, the code and seed texts read back by copying them to the
-// clipboard (Ctrl+A, Ctrl+C in the field), the scope's pixels, its resident
-// memory, and its exit status. Needs the X session of gui_test_main.
+// clipboard (Ctrl+A, Ctrl+C in the field), text pasted from the clipboard,
+// the scope's pixels, its resident memory, and its exit status. Positions
+// are given at scale 1 and doubled for a window drawn at scale 2 (learnt
+// from its width). Needs the X session of gui_test_main.
 #pragma once
 #include <sys/types.h>
 
@@ -17,14 +19,21 @@ class ProgramDriver {
   ~ProgramDriver();  // kills the program if it still runs
 
   // Starts `path` with `environment` (NAME=value) added, its output going to
-  // a file, and waits until its window is up and has the focus.
+  // a file, and waits until its window is up and has the focus and its loop
+  // has answered.
   bool Start(const std::string &path, const std::vector<std::string> &environment = {});
 
   // Runs one xdotool command line; "WINDOW" in an argument stands for the
-  // program's window. False when xdotool failed or timed out.
+  // program's window. Returns once the X server has carried out all of it.
+  // False when xdotool failed or timed out.
   bool Xdotool(std::vector<std::string> args);
   // A left click at a point of the client area.
   bool Click(int x, int y);
+
+  // Offers `text` on the clipboard, pastes it with Ctrl+V at the end of the
+  // text field at (x, y), and answers the program's requests until it has
+  // had the text. False when it never asked.
+  bool Paste(int x, int y, const std::string &text);
 
   // Returns once the program has handled every input sent before the call:
   // two selection requests answered one after the other by the program's
@@ -54,9 +63,15 @@ class ProgramDriver {
   int exit_status() const { return exit_status_; }
   pid_t pid() const { return pid_; }
   Window window() const { return window_; }
+  Display *display() const { return display_; }
+  int scale() const { return scale_; }
+  // The code field, at scale 1.
+  int code_x() const { return 97; }
+  int code_y() const { return code_y_; }
 
  private:
   bool RequestClipboard(Atom target, double seconds, std::string *text);
+  std::string At(int units) const { return std::to_string(units * scale_); }
 
   Display *display_ = nullptr;
   Window own_ = 0;  // an unmapped window of the test's, to own and receive selections
@@ -64,6 +79,8 @@ class ProgramDriver {
   bool exited_ = false;
   int exit_status_ = -1;  // the raw wait status once exited_
   Window window_ = 0;
+  int scale_ = 1;
+  int code_y_ = 117;  // 51 in wubble-lite
   std::string log_dir_;
   std::string log_path_;
 };

@@ -52,6 +52,14 @@ bool WritePng(const char *path, int w, int h, const std::vector<uint8_t> &rgb) {
   return std::fclose(file) == 0 && written;
 }
 
+// More than one colour: the window has been drawn.
+bool IsDrawn(const std::vector<uint8_t> &rgb) {
+  for (size_t k = 3; k + 2 < rgb.size(); ++k) {
+    if (rgb[k] != rgb[k % 3]) return true;
+  }
+  return false;
+}
+
 bool HasWhite(const std::vector<uint8_t> &rgb) {
   for (size_t k = 0; k + 2 < rgb.size(); k += 3) {
     if (rgb[k] == 255 && rgb[k + 1] == 255 && rgb[k + 2] == 255) return true;
@@ -65,9 +73,14 @@ bool Capture(Display *display, Window window, const char *out) {
   if (!FrameExtents(display, window, extents)) return false;
   XWindowAttributes attributes;
   XGetWindowAttributes(display, window, &attributes);
+  const int scale = attributes.width / 194 > 0 ? attributes.width / 194 : 1;
   double give_up = Now() + 3;
-  while (attributes.height > 100 && Now() < give_up &&
-         !HasWhite(GrabPixels(display, window, 2, 42, 190, 64))) {
+  while (Now() < give_up &&
+         !IsDrawn(GrabPixels(display, window, 0, 0, attributes.width, attributes.height))) {
+    usleep(5000);
+  }
+  while (attributes.height > 100 * scale && Now() < give_up &&
+         !HasWhite(GrabPixels(display, window, 2 * scale, 42 * scale, 190 * scale, 64 * scale))) {
     usleep(5000);
   }
   usleep(30000);

@@ -265,3 +265,27 @@ std::vector<uint8_t> GrabPixels(Display *display, Window window, int x, int y, i
   XDestroyImage(image);
   return rgb;
 }
+
+bool MarkInputEnd(Display *display, Window window, double seconds) {
+  static int count = 0;
+  std::string mark = "wubble-input-end-" + std::to_string(getpid()) + "-" + std::to_string(++count);
+  if (!RunCommand({"xdotool", "set_window", "--role", mark, std::to_string(window)}, seconds)) {
+    return false;
+  }
+  Atom role = XInternAtom(display, "WM_WINDOW_ROLE", False);
+  double give_up = Now() + seconds;
+  do {
+    Atom type;
+    int format;
+    unsigned long count_read, after;
+    unsigned char *data = nullptr;
+    if (XGetWindowProperty(display, window, role, 0, 256, False, AnyPropertyType, &type, &format,
+                           &count_read, &after, &data) == Success && data != nullptr) {
+      bool seen = std::string(reinterpret_cast<char *>(data), count_read) == mark;
+      XFree(data);
+      if (seen) return true;
+    }
+    usleep(1000);
+  } while (Now() < give_up);
+  return false;
+}

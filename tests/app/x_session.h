@@ -29,6 +29,17 @@ bool IsActiveWindow(Display *display, Window window);
 bool FrameExtents(Display *display, Window window, long extents[4]);
 void RootPosition(Display *display, Window window, int *x, int *y);
 
+// A barrier behind input sent by xdotool: once an xdotool command has
+// ended, a second one sets the window's role (WM_WINDOW_ROLE) to a new
+// mark. By the time the server has taken the second client on and done
+// its request, it has read and carried out the first one's requests, so
+// once the mark is seen every input before it has been made and its events
+// are on their way to the window's owner, ahead of the answer to any
+// request sent after. (A mark at the end of the same command would do
+// without the second client, but "key" and "type" take every argument
+// after them as keys or text.) False when the mark never showed.
+bool MarkInputEnd(Display *display, Window window, double seconds);
+
 // 24-bit pixels of a rectangle of a window, RGB, rows top first.
 std::vector<uint8_t> GrabPixels(Display *display, Window window, int x, int y,
                                 int w, int h);

@@ -1,0 +1,16 @@
+// The whole-number factor the windows are drawn at, from the WUBBLE_SCALE
+// setting or the X server's Xft.dpi resource.
+#pragma once
+#include <cstdint>
+
+// WUBBLE_SCALE's text: true with the factor when it is a whole number
+// from 1 to 4 written in digits alone.
+bool ParseScaleSetting(const char *text, int32_t *scale);
+
+// An Xft.dpi text: 96 dots per inch a step, rounded down, at least 1; 1
+// when there is no text or it is no number.
+int32_t ScaleForDpi(const char *dpi_text);
+
+// The setting when there is one (null or "" is none), else the resource.
+// A setting that ParseScaleSetting refuses gives 1 and sets `bad_setting`.
+int32_t ChooseScale(const char *setting, const char *dpi_text, bool *bad_setting);
