@@ -3,6 +3,14 @@
 #include <cstring>
 #include <ctime>
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX  // windows.h must not define min and max
+#endif
+#include <windows.h>
+#endif
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -14,11 +22,16 @@
 #include <immintrin.h>
 #endif
 
+// Milliseconds since some fixed start, wrapping at 32 bits.
 uint32_t TickCount() {
+#ifdef _WIN32
+  return uint32_t(GetTickCount());
+#else
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
   uint64_t ms = uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u;
   return uint32_t(ms);
+#endif
 }
 
 void SeedRandom(RandomState &r, int32_t seed) {

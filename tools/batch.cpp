@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -16,12 +17,8 @@
 #include <thread>
 #include <vector>
 
-#include <fcntl.h>
-#include <sched.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "generator.h"
+#include "safe_write.h"
 #include "wav_image.h"
 
 namespace {
@@ -57,18 +54,10 @@ bool ParseBatchArgs(int argc, char **argv, BatchArgs *out) {
   return !out->dir.empty();
 }
 
-int Processors() {
-  cpu_set_t set;
-  if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return CPU_COUNT(&set);
-  long online = sysconf(_SC_NPROCESSORS_ONLN);
-  return online > 0 ? int(online) : 1;
-}
-
 // What the threads share; all but the counters under `mutex`.
 struct Batch {
   std::vector<BatchSound> sounds;
   std::string dir;
-  mode_t file_mode = 0644;
   std::atomic<size_t> next{0};  // the next sound to take
   std::atomic<size_t> done{0};
   std::mutex mutex;
@@ -85,36 +74,6 @@ void Report(Batch &batch, const std::string &message) {
   batch.changed.notify_one();
 }
 
-bool WriteAll(int fd, const uint8_t *data, size_t size) {
-  for (size_t done = 0; done < size;) {
-    ssize_t n = write(fd, data + done, size - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += size_t(n);
-  }
-  return true;
-}
-
-// Through a temporary name that no sound's file can have (it does not end
-// in .wav), so a failed write leaves no partial file under a sound's name.
-// Not synced file by file: a sync costs more than a render.
-bool WriteSoundFile(const Batch &batch, const std::string &path, const uint8_t *data, size_t size) {
-  std::string temp = batch.dir + "/.wubble-batch-XXXXXX";
-  std::vector<char> name(temp.begin(), temp.end());
-  name.push_back('\0');
-  int fd = mkstemp(name.data());
-  if (fd < 0) return false;
-  bool ok = fchmod(fd, batch.file_mode) == 0 && WriteAll(fd, data, size);
-  ok = close(fd) == 0 && ok;
-  ok = ok && std::rename(name.data(), path.c_str()) == 0;
-  if (!ok) {
-    int saved = errno;
-    unlink(name.data());
-    errno = saved;
-  }
-  return ok;
-}
-
 // Each sound as the first of a run: a render hands the next one nothing
 // but the oscillator position, which starts at 0 here every time.
 void RenderSounds(Batch &batch, WubbleGenerator *g) {
@@ -124,9 +83,13 @@ void RenderSounds(Batch &batch, WubbleGenerator *g) {
     g->synth.phase = 0;
     std::fill(image.begin(), image.end(), 0);
     int32_t length = RenderWubbleImage(*g, s.seed, s.mutations, s.volume, image.data());
-    std::string path = batch.dir + "/" + s.name + ".wav";
-    if (!WriteSoundFile(batch, path, image.data(), size_t(length)))
-      Report(batch, "line " + std::to_string(s.line) + ": cannot write " + path + ": " + std::strerror(errno));
+    // The temporary name does not end in .wav, so no sound's file is ever
+    // left partly written under its name.
+    std::string name = s.name + ".wav";
+    if (!WriteNewFileInDir(batch.dir, name, image.data(), size_t(length))) {
+      Report(batch, "line " + std::to_string(s.line) + ": cannot write " + batch.dir + "/" + name +
+                        ": " + std::strerror(errno));
+    }
     batch.done++;
   }
   std::lock_guard<std::mutex> lock(batch.mutex);
@@ -155,7 +118,7 @@ void ShowProgress(size_t done, size_t total, double seconds, bool last) {
 bool ReadList(const std::string &path, std::vector<BatchSound> *sounds, bool *bad) {
   std::ifstream file;
   if (path != "-") {
-    file.open(path);
+    file.open(std::filesystem::u8path(path));  // a wide name on Windows
     if (!file) {
       std::fprintf(stderr, "wubble-render: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
       return false;
@@ -187,25 +150,10 @@ bool ReadList(const std::string &path, std::vector<BatchSound> *sounds, bool *ba
   return true;
 }
 
-// A file can be made in `dir`: tried, not guessed from permissions.
 bool CheckDir(const std::string &dir) {
-  struct stat info;
-  std::string temp = dir + "/.wubble-batch-XXXXXX";
-  std::vector<char> name(temp.begin(), temp.end());
-  name.push_back('\0');
-  int fd = -1;
-  if (stat(dir.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
-    errno = ENOTDIR;
-  } else {
-    fd = mkstemp(name.data());
-  }
-  if (fd < 0) {
-    std::fprintf(stderr, "wubble-render: cannot write to %s: %s\n", dir.c_str(), std::strerror(errno));
-    return false;
-  }
-  close(fd);
-  unlink(name.data());
-  return true;
+  if (CanWriteInDir(dir)) return true;
+  std::fprintf(stderr, "wubble-render: cannot write to %s: %s\n", dir.c_str(), std::strerror(errno));
+  return false;
 }
 
 }  // namespace
@@ -221,13 +169,7 @@ int RunBatch(int argc, char **argv) {
   batch.dir = args.dir;
   bool bad_lines = false;
   if (!ReadList(args.list, &batch.sounds, &bad_lines)) return 1;
-  // Read once here: umask can only be read by setting it, which would race
-  // with the threads' files.
-  mode_t mask = umask(0);
-  umask(mask);
-  batch.file_mode = 0666 & ~mask;
-
-  int threads = args.threads > 0 ? args.threads : Processors();
+  int threads = args.threads > 0 ? args.threads : ProcessorCount();
   if (size_t(threads) > batch.sounds.size()) threads = int(batch.sounds.size());
   std::vector<WubbleGenerator *> generators;
   for (int t = 0; t < threads; t++) {
@@ -240,7 +182,7 @@ int RunBatch(int argc, char **argv) {
     return 1;
   }
 
-  bool progress = isatty(STDERR_FILENO) && !batch.sounds.empty();
+  bool progress = !batch.sounds.empty() && StandardErrorIsTerminal();
   auto start = std::chrono::steady_clock::now();
   auto seconds = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
   batch.running = int(generators.size());

@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "batch.h"
 #include "params.h"
 #include "render_args.h"
@@ -46,6 +44,7 @@ static bool FinishStandardOutput() {
 }
 
 int main(int argc, char **argv) {
+  argv = Utf8Arguments(argc, argv);
   if (argc > 1 && std::strcmp(argv[1], "--batch") == 0) return RunBatch(argc, argv);
   RenderArgs args;
   std::string error;
@@ -73,7 +72,7 @@ int main(int argc, char **argv) {
   std::vector<uint8_t> image(kWavImageBytes);
   size_t length = size_t(RenderWubbleImage(args.seed, args.mutations, args.volume, image.data()));
   bool to_stdout = args.output == "-";
-  if (to_stdout ? !WriteAll(STDOUT_FILENO, image.data(), length)
+  if (to_stdout ? !WriteStandardOutput(image.data(), length)
                 : !WriteFileSafely(args.output, image.data(), length)) {
     std::fprintf(stderr, "wubble-render: cannot write %s: %s\n",
                  to_stdout ? "standard output" : args.output.c_str(), std::strerror(errno));

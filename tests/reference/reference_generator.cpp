@@ -8,17 +8,30 @@
 #include <cstring>
 #include <ctime>
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX  // windows.h must not define min and max
+#endif
+#include <windows.h>
+#endif
+
 namespace reference {
 
 
 
 RandomState random_state;
 
+// Milliseconds since some fixed start, wrapping at 32 bits.
 uint32_t TickCount() {
+#ifdef _WIN32
+  return uint32_t(GetTickCount());
+#else
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
   uint64_t ms = uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u;
   return uint32_t(ms);
+#endif
 }
 
 static uint32_t RotateLeft(uint32_t w, int n) { return (w << n) | (w >> (32 - n)); }

@@ -1,3 +1,4 @@
+// wubble-render's file writing and process facts on POSIX systems.
 #include "safe_write.h"
 
 #include <cerrno>
@@ -6,10 +7,20 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-bool WriteAll(int fd, const uint8_t *data, size_t size) {
+// The mode a new file gets, read before main: umask can only be read by
+// setting it, which must not race with the batch threads' files.
+static mode_t ReadNewFileMode() {
+  mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
+}
+static const mode_t new_file_mode = ReadNewFileMode();
+
+static bool WriteAll(int fd, const uint8_t *data, size_t size) {
   for (size_t done = 0; done < size;) {
     ssize_t n = write(fd, data + done, size - done);
     if (n < 0 && errno == EINTR) continue;
@@ -97,9 +108,7 @@ static bool ReplaceFile(const std::string &target, const struct stat *old, const
     KeepOwner(fd, *old);
     ok = fchmod(fd, old->st_mode & 07777) == 0;
   } else {
-    mode_t mask = umask(0);
-    umask(mask);
-    ok = fchmod(fd, 0666 & ~mask) == 0;  // mkstemp made it private
+    ok = fchmod(fd, new_file_mode) == 0;  // mkstemp made it private
   }
   ok = CloseAfter(fd, ok && WriteAll(fd, data, size) && fsync(fd) == 0);
   ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
@@ -135,3 +144,47 @@ bool WriteFileSafely(const std::string &path, const uint8_t *data, size_t size) 
   }
   return ReplaceFile(target, exists ? &st : nullptr, data, size);
 }
+
+char **Utf8Arguments(int, char **argv) { return argv; }
+
+bool WriteStandardOutput(const uint8_t *data, size_t size) {
+  return WriteAll(STDOUT_FILENO, data, size);
+}
+
+bool WriteNewFileInDir(const std::string &dir, const std::string &name, const uint8_t *data,
+                       size_t size) {
+  std::string temp = dir + "/.wubble-batch-XXXXXX";
+  int fd = mkstemp(&temp[0]);
+  if (fd < 0) return false;
+  bool ok = CloseAfter(fd, fchmod(fd, new_file_mode) == 0 && WriteAll(fd, data, size));
+  ok = ok && std::rename(temp.c_str(), (dir + "/" + name).c_str()) == 0;
+  if (!ok) {
+    int saved = errno;
+    unlink(temp.c_str());
+    errno = saved;
+  }
+  return ok;
+}
+
+bool CanWriteInDir(const std::string &dir) {
+  struct stat info;
+  if (stat(dir.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+    errno = ENOTDIR;
+    return false;
+  }
+  std::string temp = dir + "/.wubble-batch-XXXXXX";
+  int fd = mkstemp(&temp[0]);
+  if (fd < 0) return false;
+  close(fd);
+  unlink(temp.c_str());
+  return true;
+}
+
+int ProcessorCount() {
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return CPU_COUNT(&set);
+  long online = sysconf(_SC_NPROCESSORS_ONLN);
+  return online > 0 ? int(online) : 1;
+}
+
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
