@@ -5,6 +5,7 @@
 const char *const kRenderUsage =
     "usage: wubble-render SEED [MUTATIONS [VOLUME]] -o FILE.wav\n"
     "       wubble-render SEED [MUTATIONS] --params\n"
+    "       wubble-render --batch LIST -d DIR [-j N]\n"
     "       wubble-render --help | --version\n"
     "\n"
     "Writes the WAV file of the sound that SEED, MUTATIONS and VOLUME make,\n"
@@ -17,6 +18,11 @@ const char *const kRenderUsage =
     "  --params    print the parameters, one \"name value\" line each\n"
     "  --help      print this help and exit\n"
     "  --version   print the version and exit\n"
+    "  --batch     write one file a line of LIST (a file, or - for standard\n"
+    "              input): SEED [MUTATIONS [VOLUME]] [NAME] gives DIR/NAME.wav,\n"
+    "              by default DIR/SEED_MUTATIONS_VOLUME.wav, on N threads\n"
+    "              (default: one a processor); a bad line is reported by its\n"
+    "              number and skipped, and the exit status is then 1\n"
     "\n"
     "Exit status: 0 done, 1 the output could not be written, 2 a usage error.\n";
 
