@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run run-lite test test-sanitize test-valgrind test-fresh fuzz bench install package deps build clean
+.PHONY: run run-lite test test-sanitize test-valgrind test-platforms test-fresh fuzz bench install package deps build clean
 
 run: build
 	@if [ -z "$$DISPLAY" ]; then echo "make run: no display (DISPLAY is not set); wubble-scope needs an X server" >&2; exit 1; fi
@@ -45,6 +45,16 @@ test-sanitize: deps
 test-valgrind: build
 	scripts/run-valgrind $(BUILD_DIR) generator. sound.
 
+# The generator and its tests cross-built for each platform of
+# PLATFORMS and run there (qemu-user, wine, node), with the hashes of 1200
+# sounds compared with this build's: see scripts/test-platforms. The cross
+# toolchains are installed by scripts/install-platform-deps, not by deps.
+PLATFORMS_DIR ?= build-platforms
+PLATFORMS ?= i686 aarch64 armhf mingw-x64 wasm
+test-platforms: build
+	@scripts/install-platform-deps
+	JOBS=$(JOBS) scripts/test-platforms $(BUILD_DIR) $(PLATFORMS_DIR) $(PLATFORMS)
+
 # Each fuzz target for FUZZ_SECONDS, in a clang build of its own.
 FUZZ_SECONDS ?= 60
 FUZZ_DIR ?= build-fuzz
@@ -79,4 +89,4 @@ deps:
 # cross into another file system.
 clean:
 	@awk '{ print $$2 }' /proc/mounts 2>/dev/null | grep '^$(CURDIR)/build-fresh/' | sort -r | xargs -r umount -l
-	rm -rf --one-file-system $(BUILD_DIR) $(SAN_DIR) $(FUZZ_DIR) build-fresh
+	rm -rf --one-file-system $(BUILD_DIR) $(SAN_DIR) $(FUZZ_DIR) $(PLATFORMS_DIR) build-fresh
