@@ -31,9 +31,10 @@ bench: build
 
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer,
 # any report fatal. Left out: the install test, whose examples are plain
-# compiler commands that cannot link the sanitized archives.
+# compiler commands that cannot link the sanitized archives, and the
+# subproject test, a plain build of its own.
 SAN_DIR ?= build-san
-SAN_EXCLUDE ?= ^library\.InstallAndBuildExamples$$
+SAN_EXCLUDE ?= ^library\.(InstallAndBuildExamples|BuildAsSubproject)$$
 test-sanitize: deps
 	cmake -S . -B $(SAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWUBBLE_SANITIZE=ON
 	cmake --build $(SAN_DIR) -j $(JOBS)
