@@ -47,7 +47,7 @@ test-valgrind: build
 	scripts/run-valgrind $(BUILD_DIR) generator. sound.
 
 # The generator and its tests cross-built for each platform of
-# PLATFORMS and run there (qemu-user, wine, node), with the hashes of 1200
+# PLATFORMS and run there (qemu-user, wine, node), with the hashes of 1000
 # sounds compared with this build's: see scripts/test-platforms. The cross
 # toolchains are installed by scripts/install-platform-deps, not by deps.
 PLATFORMS_DIR ?= build-platforms

@@ -1,20 +1,25 @@
 // Prints one line per sound, "kind seed mutations volume length hash", for
-// 600 sounds rendered as first sounds (RenderWubble) and 600 rendered one
+// 500 sounds rendered as first sounds (RenderWubble) and 500 rendered one
 // after another as CreateWubble renders them, each carrying the oscillator
 // over from the one before. Two builds make the same sounds when they print
 // the same lines. Seeds, mutation rounds and volumes come from a fixed
 // sequence of its own, with the edge values first.
+//
+//   sound_hashes [first|sequence]   (both kinds without an argument)
+//
+// One kind at a time lets an emulator run the two side by side.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "synth_ready.h"
 #include "wav_image.h"
 #include "wubble.h"
 
 namespace {
 
-constexpr int kSoundsOfEachKind = 600;
+constexpr int kSoundsOfEachKind = 500;
 
 uint64_t Fnv1a64(const uint8_t *bytes, int32_t length) {
   uint64_t hash = 0xcbf29ce484222325ull;
@@ -61,10 +66,15 @@ void PrintSound(const char *kind, const Numbers &n, int32_t length, const uint8_
 
 }  // namespace
 
-int main() {
+int main(int argc, char **argv) {
+  bool first = argc < 2 || std::strcmp(argv[1], "first") == 0;
+  bool sequence = argc < 2 || std::strcmp(argv[1], "sequence") == 0;
+  if (!first && !sequence) return 2;
+  // As CreateWubble does before it renders; RenderWubble does it itself.
+  if (!PrepareSynthArrays()) return 1;
   std::vector<uint8_t> image(WUBBLE_IMAGE_BYTES);
   Numbering numbering{20240501u};
-  for (int i = 0; i < kSoundsOfEachKind; i++) {
+  for (int i = 0; first && i < kSoundsOfEachKind; i++) {
     Numbers n = NumbersAt(i, numbering);
     int32_t length = RenderWubble(n.seed, n.mutations, n.volume, image.data());
     if (length <= 0) return 1;
@@ -73,7 +83,7 @@ int main() {
   // RenderWubble leaves the carry-over as it found it: the sequence starts at
   // phase 0, as the first CreateWubble of a program does.
   numbering.state = 777u;
-  for (int i = 0; i < kSoundsOfEachKind; i++) {
+  for (int i = 0; sequence && i < kSoundsOfEachKind; i++) {
     Numbers n = NumbersAt(i, numbering);
     std::memset(image.data(), 0, image.size());
     int32_t length = RenderWubbleImage(n.seed, n.mutations, n.volume, image.data());
