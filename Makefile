@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run run-lite test test-sanitize test-thread test-valgrind test-fresh fuzz bench install package deps build clean
+.PHONY: run run-lite test test-sanitize test-thread test-valgrind test-platforms test-fresh fuzz bench install package deps build clean
 
 run: build
 	@if [ -z "$$DISPLAY" ]; then echo "make run: no display (DISPLAY is not set); wubble-scope needs an X server" >&2; exit 1; fi
@@ -33,9 +33,10 @@ bench: build
 
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer,
 # any report fatal. Left out: the install test, whose examples are plain
-# compiler commands that cannot link the sanitized archives.
+# compiler commands that cannot link the sanitized archives, and the
+# subproject test, a plain build of its own.
 SAN_DIR ?= build-san
-SAN_EXCLUDE ?= ^library\.InstallAndBuildExamples$$
+SAN_EXCLUDE ?= ^library\.(InstallAndBuildExamples|BuildAsSubproject)$$
 test-sanitize: deps
 	cmake -S . -B $(SAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWUBBLE_SANITIZE=ON
 	cmake --build $(SAN_DIR) -j $(JOBS)
@@ -58,6 +59,16 @@ test-thread: deps
 # The generator and sound tests of the ordinary build under valgrind.
 test-valgrind: build
 	scripts/run-valgrind $(BUILD_DIR) generator. sound.
+
+# The generator and its tests cross-built for each platform of
+# PLATFORMS and run there (qemu-user, wine, node), with the hashes of 1000
+# sounds compared with this build's: see scripts/test-platforms. The cross
+# toolchains are installed by scripts/install-platform-deps, not by deps.
+PLATFORMS_DIR ?= build-platforms
+PLATFORMS ?= i686 aarch64 armhf mingw-x64 wasm
+test-platforms: build
+	@scripts/install-platform-deps
+	JOBS=$(JOBS) scripts/test-platforms $(BUILD_DIR) $(PLATFORMS_DIR) $(PLATFORMS)
 
 # Each fuzz target for FUZZ_SECONDS, in a clang build of its own.
 FUZZ_SECONDS ?= 60
@@ -91,4 +102,4 @@ deps:
 # Every build folder the targets above make (test-fresh keeps its root in
 # ~/.cache/wubble-fresh, outside the tree).
 clean:
-	rm -rf $(BUILD_DIR) $(SAN_DIR) $(TSAN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_DIR) $(TSAN_DIR) $(FUZZ_DIR) $(PLATFORMS_DIR)
