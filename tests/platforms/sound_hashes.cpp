@@ -13,6 +13,7 @@
 #include <cstring>
 #include <vector>
 
+#include "generator.h"
 #include "synth_ready.h"
 #include "wav_image.h"
 #include "wubble.h"
@@ -71,7 +72,7 @@ int main(int argc, char **argv) {
   bool sequence = argc < 2 || std::strcmp(argv[1], "sequence") == 0;
   if (!first && !sequence) return 2;
   // As CreateWubble does before it renders; RenderWubble does it itself.
-  if (!PrepareSynthArrays()) return 1;
+  if (!PrepareSynthArrays(default_generator)) return 1;
   std::vector<uint8_t> image(WUBBLE_IMAGE_BYTES);
   Numbering numbering{20240501u};
   for (int i = 0; first && i < kSoundsOfEachKind; i++) {
