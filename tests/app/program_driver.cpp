@@ -129,7 +129,6 @@ bool ProgramDriver::Paste(int x, int y, const std::string &text) {
                 "key", "--clearmodifiers", "End", "ctrl+v"})) {
     return false;
   }
-  Atom utf8 = Intern(display_, "UTF8_STRING"), targets = Intern(display_, "TARGETS");
   double give_up = Now() + 30;
   while (Now() < give_up && Running()) {
     XEvent event;
@@ -137,29 +136,7 @@ bool ProgramDriver::Paste(int x, int y, const std::string &text) {
       usleep(1000);
       continue;
     }
-    const XSelectionRequestEvent &request = event.xselectionrequest;
-    XSelectionEvent reply = {};
-    reply.type = SelectionNotify;
-    reply.requestor = request.requestor;
-    reply.selection = request.selection;
-    reply.target = request.target;
-    reply.time = request.time;
-    reply.property = request.property == None ? request.target : request.property;
-    bool text_asked = request.target == utf8 || request.target == XA_STRING;
-    if (request.target == targets) {
-      Atom offered[] = {targets, utf8, XA_STRING};
-      XChangeProperty(display_, request.requestor, reply.property, XA_ATOM, 32, PropModeReplace,
-                      reinterpret_cast<unsigned char *>(offered), 3);
-    } else if (text_asked) {
-      XChangeProperty(display_, request.requestor, reply.property, request.target, 8,
-                      PropModeReplace, reinterpret_cast<const unsigned char *>(text.data()),
-                      static_cast<int>(text.size()));
-    } else {
-      reply.property = None;
-    }
-    XSendEvent(display_, request.requestor, False, 0, reinterpret_cast<XEvent *>(&reply));
-    XSync(display_, False);
-    if (text_asked) return true;
+    if (AnswerClipboardRequest(display_, event.xselectionrequest, text)) return true;
   }
   return false;
 }

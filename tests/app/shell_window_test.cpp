@@ -117,7 +117,10 @@ class ClipboardOwner {
     while (XPending(display_) > 0) {
       XEvent event;
       XNextEvent(display_, &event);
-      if (event.type == SelectionRequest) Answer(event.xselectionrequest);
+      if (event.type == SelectionRequest &&
+          AnswerClipboardRequest(display_, event.xselectionrequest, text_)) {
+        ++served_;
+      }
     }
     return served_;
   }
@@ -126,31 +129,6 @@ class ClipboardOwner {
 
  private:
   Atom Intern(const char *name) { return XInternAtom(display_, name, False); }
-
-  void Answer(const XSelectionRequestEvent &request) {
-    XSelectionEvent reply = {};
-    reply.type = SelectionNotify;
-    reply.requestor = request.requestor;
-    reply.selection = request.selection;
-    reply.target = request.target;
-    reply.time = request.time;
-    reply.property = request.property == None ? request.target : request.property;
-    Atom utf8 = Intern("UTF8_STRING");
-    if (request.target == Intern("TARGETS")) {
-      Atom targets[] = {Intern("TARGETS"), utf8, XA_STRING};
-      XChangeProperty(display_, request.requestor, reply.property, XA_ATOM, 32, PropModeReplace,
-                      reinterpret_cast<unsigned char *>(targets), 3);
-    } else if (request.target == utf8 || request.target == XA_STRING) {
-      XChangeProperty(display_, request.requestor, reply.property, request.target, 8,
-                      PropModeReplace, reinterpret_cast<const unsigned char *>(text_.data()),
-                      static_cast<int>(text_.size()));
-      ++served_;
-    } else {
-      reply.property = None;
-    }
-    XSendEvent(display_, request.requestor, False, 0, reinterpret_cast<XEvent *>(&reply));
-    XSync(display_, False);
-  }
 
   Display *display_ = nullptr;
   Window window_ = 0;

@@ -289,3 +289,31 @@ bool MarkInputEnd(Display *display, Window window, double seconds) {
   } while (Now() < give_up);
   return false;
 }
+
+bool AnswerClipboardRequest(Display *display, const XSelectionRequestEvent &request,
+                            const std::string &text) {
+  XSelectionEvent reply = {};
+  reply.type = SelectionNotify;
+  reply.requestor = request.requestor;
+  reply.selection = request.selection;
+  reply.target = request.target;
+  reply.time = request.time;
+  reply.property = request.property == None ? request.target : request.property;
+  Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+  Atom targets = XInternAtom(display, "TARGETS", False);
+  bool text_asked = request.target == utf8 || request.target == XA_STRING;
+  if (request.target == targets) {
+    Atom offered[] = {targets, utf8, XA_STRING};
+    XChangeProperty(display, request.requestor, reply.property, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char *>(offered), 3);
+  } else if (text_asked) {
+    XChangeProperty(display, request.requestor, reply.property, request.target, 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char *>(text.data()),
+                    static_cast<int>(text.size()));
+  } else {
+    reply.property = None;
+  }
+  XSendEvent(display, request.requestor, False, 0, reinterpret_cast<XEvent *>(&reply));
+  XSync(display, False);
+  return text_asked;
+}

@@ -43,3 +43,9 @@ bool MarkInputEnd(Display *display, Window window, double seconds);
 // 24-bit pixels of a rectangle of a window, RGB, rows top first.
 std::vector<uint8_t> GrabPixels(Display *display, Window window, int x, int y,
                                 int w, int h);
+
+// Answers one request for the clipboard that `display` owns, as a program
+// the user copied `text` from would: the targets it offers, or the text.
+// True when the text itself went out.
+bool AnswerClipboardRequest(Display *display, const XSelectionRequestEvent &request,
+                            const std::string &text);
