@@ -63,6 +63,17 @@ static bool FollowLinks(std::string path, std::string *out) {
   return false;
 }
 
+// After a failed write the temporary file goes, and errno stays that of the
+// failure.
+static bool DiscardUnless(bool ok, const std::string &temp) {
+  if (!ok) {
+    int saved = errno;
+    unlink(temp.c_str());
+    errno = saved;
+  }
+  return ok;
+}
+
 // Closes `fd` after work that went well if `ok`. errno is that of the first
 // failure.
 static bool CloseAfter(int fd, bool ok) {
@@ -111,13 +122,7 @@ static bool ReplaceFile(const std::string &target, const struct stat *old, const
     ok = fchmod(fd, new_file_mode) == 0;  // mkstemp made it private
   }
   ok = CloseAfter(fd, ok && WriteAll(fd, data, size) && fsync(fd) == 0);
-  ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) {
-    int saved = errno;
-    unlink(temp.c_str());
-    errno = saved;
-  }
-  return ok;
+  return DiscardUnless(ok && std::rename(temp.c_str(), target.c_str()) == 0, temp);
 }
 
 bool WriteFileSafely(const std::string &path, const uint8_t *data, size_t size) {
@@ -157,13 +162,7 @@ bool WriteNewFileInDir(const std::string &dir, const std::string &name, const ui
   int fd = mkstemp(&temp[0]);
   if (fd < 0) return false;
   bool ok = CloseAfter(fd, fchmod(fd, new_file_mode) == 0 && WriteAll(fd, data, size));
-  ok = ok && std::rename(temp.c_str(), (dir + "/" + name).c_str()) == 0;
-  if (!ok) {
-    int saved = errno;
-    unlink(temp.c_str());
-    errno = saved;
-  }
-  return ok;
+  return DiscardUnless(ok && std::rename(temp.c_str(), (dir + "/" + name).c_str()) == 0, temp);
 }
 
 bool CanWriteInDir(const std::string &dir) {

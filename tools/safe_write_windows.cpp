@@ -119,6 +119,17 @@ static bool WriteAll(HANDLE file, const uint8_t *data, size_t size) {
   return true;
 }
 
+// After a failed write the temporary file goes, and errno stays that of the
+// failure.
+static bool DiscardUnless(bool ok, const std::wstring &temp) {
+  if (!ok) {
+    int saved = errno;
+    DeleteFileW(temp.c_str());
+    errno = saved;
+  }
+  return ok;
+}
+
 // Closes `file` after work that went well if `ok`. errno is that of the
 // first failure.
 static bool CloseAfter(HANDLE file, bool ok) {
@@ -213,12 +224,7 @@ static bool ReplaceThroughTemporary(const std::string &target, bool exists, cons
       ok = false;
     }
   }
-  if (!ok) {
-    int saved = errno;
-    DeleteFileW(temp.c_str());
-    errno = saved;
-  }
-  return ok;
+  return DiscardUnless(ok, temp);
 }
 
 // A device, a console or a named pipe: opened and written as it is.
@@ -276,12 +282,7 @@ bool WriteNewFileInDir(const std::string &dir, const std::string &name, const ui
     SetErrnoFromLast();
     ok = false;
   }
-  if (!ok) {
-    int saved = errno;
-    DeleteFileW(temp.c_str());
-    errno = saved;
-  }
-  return ok;
+  return DiscardUnless(ok, temp);
 }
 
 bool CanWriteInDir(const std::string &dir) {
