@@ -39,6 +39,10 @@ void LearnExtensions() {
     sound_output.get_offset_latency =
         reinterpret_cast<LPALGETSOURCEI64VSOFT>(alGetProcAddress("alGetSourcei64vSOFT"));
   }
+  if (alcIsExtensionPresent(sound_output.device, "ALC_SOFT_device_clock")) {
+    sound_output.get_device_integer64 =
+        reinterpret_cast<LPALCGETINTEGER64VSOFT>(alcGetProcAddress(sound_output.device, "alcGetInteger64vSOFT"));
+  }
   // A configured source count may well stand above or below what was asked.
   ALCint mono = 0, stereo = 0;
   alcGetIntegerv(sound_output.device, ALC_MONO_SOURCES, 1, &mono);
