@@ -34,7 +34,9 @@ struct BatchArgs {
 
 // One line naming the argument that was wrong, or "" when all is well.
 std::string ParseBatchArgs(int argc, char **argv, BatchArgs *out) {
-  if (argc < 3 || argv[2][0] == '\0') return "--batch needs a LIST (a file, or - for standard input)";
+  if (argc < 3 || argv[2][0] == '\0' || (argv[2][0] == '-' && argv[2][1] != '\0')) {
+    return "--batch needs a LIST (a file, or - for standard input) before its options";
+  }
   out->list = argv[2];
   for (int i = 3; i < argc; i += 2) {
     std::string option = argv[i];

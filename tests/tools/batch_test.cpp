@@ -129,6 +129,7 @@ const Case kCases[] = {
     {"an unknown option", "5\n", "LIST -d OUT -x 1", 2, {"wubble-render: unknown option -x"}, {}},
     {"DIR twice", "5\n", "LIST -d OUT -d OUT", 2, {"wubble-render: -d given twice"}, {}},
     {"no LIST", "", "", 2, {"wubble-render: --batch needs a LIST"}, {}},
+    {"options before LIST", "5\n", "-d OUT LIST", 2, {"wubble-render: --batch needs a LIST"}, {}},
     // Each thread needs 8 MB of address space for its stack: most of the 64
     // cannot start, and the others make every sound.
     {"threads that cannot start", Numbered(64),
