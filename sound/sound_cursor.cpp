@@ -4,11 +4,14 @@
 // ended, and a short sound may be mixed whole before anyone asks.
 //
 // The device tells its facts in steps of whole mixing updates: how far the
-// sound is mixed, and how far its clock has run since. The heard position
-// runs on in real time between answers, held within what those facts allow:
-// no more than has been mixed, no less than was mixed one latency ago. On a
-// device that mixes only when asked (a loopback device, no latency) the two
-// bounds meet, and the position is exactly what has been mixed.
+// sound is mixed, how far its clock has run since, and the latency; what
+// they tell is heard comes in the same steps, and a device that mixes late
+// catches up in bursts. So the heard position runs on in real time, held
+// within one update (and never more than the latency) of what the device
+// tells, and never past what has been mixed. On a device that mixes only
+// when asked (a loopback device, no latency) it is exactly what the device
+// tells.
+#include <algorithm>
 #include <chrono>
 
 #include "sound.h"
@@ -66,12 +69,12 @@ double HeardFrames(SoundSlot &sound, bool mixing) {
   DeviceTime device = ReadDeviceTime(sound.source);
   int64_t now = SteadyNs();
   double per_ns = sound.sample_rate / 1e9;
-  double mixed = mixing ? sound.mark_frames : sound.frames;
-  double least = sound.mark_frames + double(device.clock_ns - sound.mark_clock_ns) * per_ns -
-                 double(device.latency_ns) * per_ns;
+  double latency = double(device.latency_ns) * per_ns;
+  double told = sound.mark_frames + double(device.clock_ns - sound.mark_clock_ns) * per_ns - latency;
+  double slack = std::min(double(sound_output.update_ns) * per_ns, latency);
   double heard = sound.heard_frames + double(now - sound.heard_at_ns) * per_ns;
-  if (heard < least) heard = least;
-  if (heard > mixed) heard = mixed;
+  heard = std::min(std::max(heard, told - slack), told + slack);
+  heard = std::min(heard, mixing ? sound.mark_frames : double(sound.frames));
   sound.heard_frames = heard;
   sound.heard_at_ns = now;
   return heard;

@@ -48,6 +48,9 @@ void LearnExtensions() {
   alcGetIntegerv(sound_output.device, ALC_MONO_SOURCES, 1, &mono);
   alcGetIntegerv(sound_output.device, ALC_STEREO_SOURCES, 1, &stereo);
   sound_output.slot_limit = mono + stereo;
+  ALCint refresh = 0;  // updates a second
+  alcGetIntegerv(sound_output.device, ALC_REFRESH, 1, &refresh);
+  if (refresh > 0) sound_output.update_ns = 1000000000 / refresh;
 }
 
 }  // namespace

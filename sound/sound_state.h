@@ -30,6 +30,7 @@ struct SoundOutput {
   bool can_disconnect = false;
   bool direct_channels = false;
   int32_t slot_limit = 0;  // sources the context gives, one a slot
+  int64_t update_ns = 0;   // the length of one mixing update
   LPALGETSOURCEI64VSOFT get_offset_latency = nullptr;  // null without the latency extension
   LPALCGETINTEGER64VSOFT get_device_integer64 = nullptr;  // the device clock and latency, or null
   // Both null without the thread-context extension; the service then swaps
