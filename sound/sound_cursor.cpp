@@ -3,6 +3,8 @@
 #include "sound_context.h"
 #include "sound_state.h"
 
+namespace wubble {
+
 namespace {
 
 // What has been mixed, less what is still on its way to the speaker, in
@@ -21,6 +23,10 @@ double HeardFrames(const SoundSlot &sound) {
 }
 
 }  // namespace
+
+}  // namespace wubble
+
+using namespace wubble;
 
 // A sound that has played to its end, or never started, is at 0.
 uint32_t SoundCursor(int32_t slot) {

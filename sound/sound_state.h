@@ -8,6 +8,8 @@
 #include <AL/alc.h>
 #include <AL/alext.h>
 
+namespace wubble {
+
 struct SoundSlot {
   ALuint buffer;
   ALuint source;
@@ -48,3 +50,5 @@ bool SoundDeviceReady();
 
 // The loaded sound of `slot`, or null for an empty or negative slot.
 SoundSlot *FindSoundSlot(int32_t slot);
+
+}  // namespace wubble

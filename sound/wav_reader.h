@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+namespace wubble {
+
 struct SoundImageView {
   uint16_t format_tag;
   uint16_t channels;
@@ -21,3 +23,5 @@ struct SoundImageView {
 // channels, with the block align those imply (the device plays whole frames
 // only). Returns false, leaving *out untouched, for anything else.
 bool ReadSoundImage(const uint8_t *image, uint32_t length, SoundImageView *out);
+
+}  // namespace wubble

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "generator.h"
+#include "render_wubble.h"
 #include "safe_write.h"
 #include "wav_image.h"
 
@@ -74,15 +75,13 @@ void Report(Batch &batch, const std::string &message) {
   batch.changed.notify_one();
 }
 
-// Each sound as the first of a run: a render hands the next one nothing
-// but the oscillator position, which starts at 0 here every time.
+// Each sound as the first of a run, so that it does not depend on the
+// sound its thread made before.
 void RenderSounds(Batch &batch, WubbleGenerator *g) {
-  std::vector<uint8_t> image(kWavImageBytes);
+  std::vector<uint8_t> image(wubble::kWavImageBytes);
   for (size_t i; (i = batch.next++) < batch.sounds.size();) {
     const BatchSound &s = batch.sounds[i];
-    g->synth.phase = 0;
-    std::fill(image.begin(), image.end(), 0);
-    int32_t length = RenderWubbleImage(*g, s.seed, s.mutations, s.volume, image.data());
+    int32_t length = wubble::RenderFirstSound(*g, s.seed, s.mutations, s.volume, image.data());
     // The temporary name does not end in .wav, so no sound's file is ever
     // left partly written under its name.
     std::string name = s.name + ".wav";
@@ -173,7 +172,7 @@ int RunBatch(int argc, char **argv) {
   if (size_t(threads) > batch.sounds.size()) threads = int(batch.sounds.size());
   std::vector<WubbleGenerator *> generators;
   for (int t = 0; t < threads; t++) {
-    WubbleGenerator *g = NewGenerator();
+    WubbleGenerator *g = wubble::NewGenerator();
     if (!g) break;
     generators.push_back(g);
   }
@@ -202,6 +201,6 @@ int RunBatch(int argc, char **argv) {
     }
   }
   for (std::thread &worker : workers) worker.join();
-  for (WubbleGenerator *g : generators) FreeGenerator(g);
+  for (WubbleGenerator *g : generators) wubble::FreeGenerator(g);
   return bad_lines || batch.failed ? 1 : 0;
 }

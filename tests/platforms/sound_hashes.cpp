@@ -13,9 +13,8 @@
 #include <cstring>
 #include <vector>
 
-#include "generator.h"
-#include "synth_ready.h"
-#include "wav_image.h"
+#include "default_generator.h"
+#include "render_wubble.h"
 #include "wubble.h"
 
 namespace {
@@ -71,8 +70,6 @@ int main(int argc, char **argv) {
   bool first = argc < 2 || std::strcmp(argv[1], "first") == 0;
   bool sequence = argc < 2 || std::strcmp(argv[1], "sequence") == 0;
   if (!first && !sequence) return 2;
-  // As CreateWubble does before it renders; RenderWubble does it itself.
-  if (!PrepareSynthArrays(default_generator)) return 1;
   std::vector<uint8_t> image(WUBBLE_IMAGE_BYTES);
   Numbering numbering{20240501u};
   for (int i = 0; first && i < kSoundsOfEachKind; i++) {
@@ -86,8 +83,8 @@ int main(int argc, char **argv) {
   numbering.state = 777u;
   for (int i = 0; sequence && i < kSoundsOfEachKind; i++) {
     Numbers n = NumbersAt(i, numbering);
-    std::memset(image.data(), 0, image.size());
-    int32_t length = RenderWubbleImage(n.seed, n.mutations, n.volume, image.data());
+    int32_t length = wubble::RenderWubbleImage(n.seed, n.mutations, n.volume, image.data());
+    if (length <= 0) return 1;
     PrintSound("sequence", n, length, image.data());
   }
   return std::fflush(stdout) == 0 ? 0 : 1;
