@@ -3,7 +3,7 @@
 //
 // Two things are kept rather than worked out again: the sine of each phase
 // while the period stays the same, and a noise refill's draws, raw, until
-// an entry is read. Only synth_render.cpp includes this.
+// an entry is read. The render loop includes this, to have it inlined.
 #pragma once
 #include <cstdint>
 

@@ -11,6 +11,7 @@
 #include "numeric.h"
 #include "params.h"
 #include "synth.h"
+#include "vibrato.h"
 
 namespace wubble {
 
@@ -55,7 +56,7 @@ inline void AdvancePitch(SynthState &s, const EffectParams &p) {
   }
   if (s.wobble_amp > 0.0f) {
     s.wobble_phase = s.wobble_phase + s.wobble_speed;
-    s.period_int = RoundToInt(float(s.period * (1.0f + std::sin(double(s.wobble_phase)) * s.wobble_amp)));
+    s.period_int = VibratoPeriod(s.period, s.wobble_phase, s.wobble_amp);
   } else {
     s.period_int = RoundToInt(float(s.period));
   }

@@ -1,8 +1,8 @@
 // The render loop of the synthesis: per-sample steps, oscillator and passes
 // for each sample until the sound ends, specialised per waveform and per
 // kind of low-pass. The per-sample steps and the oscillator never read the
-// filters, so each sample's run one sample ahead of the filter passes,
-// which overlaps their work with the passes' chain.
+// filters, so they run one sample ahead of the filter passes, which
+// overlaps their work with the passes' chain.
 #include "compiler.h"
 #include "generator.h"
 #include "oscillator.h"

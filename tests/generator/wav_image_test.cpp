@@ -23,7 +23,7 @@ int16_t SampleAt(const std::vector<uint8_t> &b, int k) {
   return int16_t(b[46 + 2 * k] | b[47 + 2 * k] << 8);
 }
 
-WubbleGenerator &g = FreshGenerator();
+WubbleGenerator &g = *NewGenerator();  // for the whole run
 
 // A first sound of a run, in a buffer used before.
 std::vector<uint8_t> FirstSound(int32_t seed, int32_t mutations, int32_t volume, int32_t *length) {
