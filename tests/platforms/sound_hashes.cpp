@@ -5,11 +5,13 @@
 // the same lines. Seeds, mutation rounds and volumes come from a fixed
 // sequence of its own, with the edge values first.
 //
-//   sound_hashes [first|sequence]   (both kinds without an argument)
+//   sound_hashes [first|sequence [COUNT]]   (both kinds without an argument)
 //
-// One kind at a time lets an emulator run the two side by side.
+// One kind at a time lets an emulator run the two side by side; COUNT
+// (1..500) makes the first COUNT sounds of the kind only, for a slow one.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -69,10 +71,11 @@ void PrintSound(const char *kind, const Numbers &n, int32_t length, const uint8_
 int main(int argc, char **argv) {
   bool first = argc < 2 || std::strcmp(argv[1], "first") == 0;
   bool sequence = argc < 2 || std::strcmp(argv[1], "sequence") == 0;
-  if (!first && !sequence) return 2;
+  int count = argc > 2 ? std::atoi(argv[2]) : kSoundsOfEachKind;
+  if ((!first && !sequence) || count < 1 || count > kSoundsOfEachKind) return 2;
   std::vector<uint8_t> image(WUBBLE_IMAGE_BYTES);
   Numbering numbering{20240501u};
-  for (int i = 0; first && i < kSoundsOfEachKind; i++) {
+  for (int i = 0; first && i < count; i++) {
     Numbers n = NumbersAt(i, numbering);
     int32_t length = RenderWubble(n.seed, n.mutations, n.volume, image.data());
     if (length <= 0) return 1;
@@ -81,7 +84,7 @@ int main(int argc, char **argv) {
   // RenderWubble leaves the carry-over as it found it: the sequence starts at
   // phase 0, as the first CreateWubble of a program does.
   numbering.state = 777u;
-  for (int i = 0; sequence && i < kSoundsOfEachKind; i++) {
+  for (int i = 0; sequence && i < count; i++) {
     Numbers n = NumbersAt(i, numbering);
     int32_t length = wubble::RenderWubbleImage(n.seed, n.mutations, n.volume, image.data());
     if (length <= 0) return 1;
