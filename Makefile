@@ -65,7 +65,7 @@ test-valgrind: build
 # sounds compared with this build's: see scripts/test-platforms. The cross
 # toolchains are installed by scripts/install-platform-deps, not by deps.
 PLATFORMS_DIR ?= build-platforms
-PLATFORMS ?= i686 aarch64 armhf mingw-x64 wasm
+PLATFORMS ?= i686 aarch64 armhf s390x mingw-x64 wasm
 test-platforms: build
 	@scripts/install-platform-deps
 	JOBS=$(JOBS) scripts/test-platforms $(BUILD_DIR) $(PLATFORMS_DIR) $(PLATFORMS)
