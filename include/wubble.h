@@ -25,7 +25,19 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#if defined(__GNUC__)
+/* On Windows the DLLs (wubble.dll, wubble-generator.dll) export these
+ * calls and nothing else, and a program that uses a DLL imports them; a
+ * program that links an archive instead defines WUBBLE_STATIC before the
+ * #include (the CMake targets Wubble::*_static do that for it). */
+#if defined(_WIN32)
+#if defined(WUBBLE_BUILDING_DLL)
+#define WUBBLE_API __declspec(dllexport)
+#elif defined(WUBBLE_STATIC)
+#define WUBBLE_API
+#else
+#define WUBBLE_API __declspec(dllimport)
+#endif
+#elif defined(__GNUC__)
 #define WUBBLE_API __attribute__((visibility("default")))
 #else
 #define WUBBLE_API
