@@ -49,7 +49,9 @@ ScrollBar *StateOf(HWND window) {
   return nullptr;
 }
 
-// Where the system draws the arrows and the thumb, in the bar's pixels.
+// Where the system draws the arrows and the thumb, in the bar's pixels:
+// the thumb from the system itself, the arrows as wide as the system's
+// scroll bars (half the bar when it is shorter than two of them).
 struct Layout {
   int width;
   int arrow;
@@ -62,9 +64,9 @@ Layout LayoutOf(const ScrollBar &bar) {
   GetClientRect(bar.window, &client);
   SCROLLBARINFO info = {};
   info.cbSize = sizeof info;
-  Layout layout = {client.right, 0, 0, 0};
+  Layout layout = {client.right, GetSystemMetrics(SM_CXHSCROLL), 0, 0};
+  if (2 * layout.arrow > layout.width) layout.arrow = layout.width / 2;
   if (GetScrollBarInfo(bar.window, OBJID_CLIENT, &info)) {
-    layout.arrow = info.dxyLineButton;
     layout.thumb_left = info.xyThumbTop;
     layout.thumb_right = info.xyThumbBottom;
   }

@@ -15,6 +15,7 @@ constexpr DWORD kMainStyle = WS_CAPTION | WS_SYSMENU;
 
 std::string class_name = "wubble";
 SIZE client_units = {0, 0};
+SIZE outer_size = {0, 0};  // the window's whole size, which nothing changes
 HWND focused_control = nullptr;
 
 int32_t KindOf(const Control &control, int32_t code) {
@@ -40,13 +41,26 @@ void OnDpiChanged(UINT dpi, const RECT &suggested) {
     LayOutControls();
     ScaleImageControls();
   }
-  SIZE outer = OuterSize(Scaled(client_units.cx), Scaled(client_units.cy), dpi);
-  SetWindowPos(main_window, nullptr, suggested.left, suggested.top, outer.cx, outer.cy,
+  // The frame is that of the window's own DPI, which the system has set to
+  // `dpi` before it sends the message.
+  outer_size = OuterSize(Scaled(client_units.cx), Scaled(client_units.cy), WindowDpi(main_window));
+  SetWindowPos(main_window, nullptr, suggested.left, suggested.top, outer_size.cx, outer_size.cy,
                SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The system would hold a window at a high DPI to a least size wider than
+// 194 units at scale 1; this window keeps the size it was made with.
+void HoldSize(MINMAXINFO &limits) {
+  if (outer_size.cx == 0) return;
+  limits.ptMinTrackSize = {outer_size.cx, outer_size.cy};
+  limits.ptMaxTrackSize = {outer_size.cx, outer_size.cy};
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   switch (message) {
+    case WM_GETMINMAXINFO:
+      HoldSize(*reinterpret_cast<MINMAXINFO *>(l));
+      return 0;
     case WM_COMMAND:
       OnCommand(w, l);
       return 0;
@@ -112,6 +126,7 @@ void OpenMainWindow(int32_t width, int32_t height, const char *title) {
   int screen_w = GetSystemMetrics(SM_CXSCREEN), screen_h = GetSystemMetrics(SM_CYSCREEN);
   if (outer.cx > screen_w) outer.cx = screen_w;
   if (outer.cy > screen_h) outer.cy = screen_h;
+  outer_size = outer;
   main_window = CreateWindowExA(0, class_name.c_str(), title, kMainStyle,
                                 (screen_w - outer.cx) / 2, (screen_h - outer.cy) / 2,
                                 outer.cx, outer.cy, nullptr, nullptr, Instance(), nullptr);
@@ -123,6 +138,7 @@ void CloseMainWindow() {
   if (main_window == nullptr) return;
   DestroyWindow(main_window);
   main_window = nullptr;
+  outer_size = {0, 0};
   focused_control = nullptr;
   FreeImageControls();
   ForgetControls();
