@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "typed_ranges.h"
+
 int32_t ParseInt(const char *text) {
   if (text == nullptr) return 0;
   while (*text == ' ' || *text == '\t') ++text;
@@ -55,14 +57,20 @@ bool Take(const char **at, const char *word) {
   return true;
 }
 
-// A sign and one digit at least; ParseInt gives the value.
-bool TakeNumber(const char **at, int32_t *value) {
+// A sign and one digit at least. The magnitude stops growing once it is
+// past every range, so that no count of digits wraps it back into one.
+bool TakeNumber(const char **at, int64_t *value) {
   SkipBlanks(at);
   const char *digits = *at;
+  bool negative = *digits == '-';
   if (*digits == '-' || *digits == '+') ++digits;
   if (*digits < '0' || *digits > '9') return false;
-  *value = ParseInt(*at);
-  while (*digits >= '0' && *digits <= '9') ++digits;
+  const int64_t beyond = int64_t(1) << 40;
+  int64_t magnitude = 0;
+  for (; *digits >= '0' && *digits <= '9'; ++digits) {
+    if (magnitude < beyond) magnitude = magnitude * 10 + (*digits - '0');
+  }
+  *value = negative ? -magnitude : magnitude;
   *at = digits;
   return true;
 }
@@ -72,11 +80,10 @@ bool TakeNumber(const char **at, int32_t *value) {
 bool ParseCallText(const char *text, CallText *call) {
   if (text == nullptr) return false;
   const char *at = text;
-  int32_t slot = 0;
-  CallText read = {};
-  if (!Take(&at, "CreateWubble") || !Take(&at, "(") || !TakeNumber(&at, &read.seed) ||
-      !Take(&at, ",") || !TakeNumber(&at, &read.mutations) || !Take(&at, ",") ||
-      !TakeNumber(&at, &read.volume) || !Take(&at, ",") || !TakeNumber(&at, &slot) ||
+  int64_t seed, mutations, volume, slot;
+  if (!Take(&at, "CreateWubble") || !Take(&at, "(") || !TakeNumber(&at, &seed) ||
+      !Take(&at, ",") || !TakeNumber(&at, &mutations) || !Take(&at, ",") ||
+      !TakeNumber(&at, &volume) || !Take(&at, ",") || !TakeNumber(&at, &slot) ||
       !Take(&at, ")")) {
     return false;
   }
@@ -85,6 +92,10 @@ bool ParseCallText(const char *text, CallText *call) {
   if (*at == '\r') ++at;
   if (*at == '\n') ++at;
   if (*at != '\0') return false;
-  *call = read;
+  if (!InTypedRange(kSeedRange, seed) || !InTypedRange(kMutationsRange, mutations) ||
+      !InTypedRange(kVolumeRange, volume)) {
+    return false;
+  }
+  *call = CallText{TypedValue(seed), TypedValue(mutations), TypedValue(volume)};
   return true;
 }

@@ -23,6 +23,7 @@ struct CallText {
 
 // True when `text` is the call text "CreateWubble(SEED,MUTATIONS,VOLUME,SLOT)"
 // with blanks and tabs allowed around every part and a line end after it:
-// each number an optional sign and at least one digit, read as ParseInt
-// reads it. The slot may be any number; it is not returned.
+// each number an optional sign and at least one digit, SEED, MUTATIONS and
+// VOLUME within the ranges wubble-render takes (typed_ranges.h), never
+// wrapped. The slot may be any number; it is not returned.
 bool ParseCallText(const char *text, CallText *call);

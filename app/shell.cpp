@@ -61,7 +61,9 @@ void NewSeed(int32_t seed, int32_t refresh) {
 int32_t SeedFieldValue() { return ParseInt(GetControlText(SeedField)); }
 
 // The tool's own call text pasted into the seed field loads all three
-// values; any other text the field refused changes nothing.
+// values. Any other text the field refused, and a call text with a number
+// beyond what wubble-render takes, changes nothing: the field keeps its text
+// and nothing is played. A volume below the bar's range sets it to 0.
 void LoadCallText(const char *text) {
   CallText call;
   if (!ParseCallText(text, &call)) return;

@@ -72,7 +72,8 @@ WUBBLE_API int32_t WubbleVersion(void);
  * byte, so a negative volume inverts the wave.
  *
  * A mutation round costs about 0.2 microseconds on a current x86-64
- * processor, more on slower ones: 1000000 rounds (wubble-render's limit) add
+ * processor, more on slower ones: 1000000 rounds (the limit of wubble-render
+ * and of the call text pasted into the tool's window) add
  * about 0.2 s, and 2^31 - 1 rounds hold the call, which cannot be
  * interrupted, for some seven minutes or more. */
 
@@ -140,11 +141,16 @@ WUBBLE_API int32_t InitSoundOutput(void);
  * sound always has room. */
 WUBBLE_API int32_t SoundSlotLimit(void);
 
-/* Loads the WAV image (integer PCM, 8 or 16 bits, mono or stereo) into
- * `slot`, stopped at its start; the caller may free the image at once.
- * Non-zero when loaded. Returns 0 for a negative slot, an image it cannot
- * read, no device or a lost one, and a new slot beyond SoundSlotLimit; the
- * slot then keeps what it held, playing or not. */
+/* Loads the WAV image into `slot`, stopped at its start; the caller may
+ * free the image at once. The image is RIFF/WAVE: "RIFF" at byte 0 (its
+ * size and form type are not read), the "fmt " chunk at byte 12, then any
+ * chunks, each followed by a pad byte when its size is odd, up to the
+ * "data" chunk; every chunk up to and with the data chunk lies within the
+ * first `length` bytes. Its format is integer PCM, 8 or 16 bits, mono or
+ * stereo, in a plain format record or a WAVE_FORMAT_EXTENSIBLE one with the
+ * PCM sub-format. Non-zero when loaded. Returns 0 for a negative slot, an
+ * image it cannot read, no device or a lost one, and a new slot beyond
+ * SoundSlotLimit; the slot then keeps what it held, playing or not. */
 WUBBLE_API int32_t LoadSoundImage(int32_t slot, const uint8_t *image,
                                   uint32_t length);
 
@@ -156,9 +162,15 @@ WUBBLE_API int32_t StartSound(int32_t slot);
  * Nothing happens for an empty slot, without a device or after a loss. */
 WUBBLE_API void HaltSound(int32_t slot);
 
-/* Bytes of the slot's PCM data heard so far; 0 when the sound is not
- * playing (not started, halted, played to its end), for an empty slot,
- * without a device and after a loss. */
+/* The byte of the slot's PCM data being heard now, from its first byte, in
+ * whole frames. After StartSound it is 0 until the first frame is heard,
+ * then rises with what is heard, never back, and stays below the data size;
+ * it falls back to 0 only once the last frame has been heard (the output's
+ * latency included: a sound is still heard for that long after its mixing
+ * has ended), and stays 0 until the next start. So every sound, however
+ * short, shows a rising cursor, and a loop that waits for it to come back
+ * to 0 ends as the sound ends. 0 before any start, after HaltSound and a
+ * load, for an empty slot, without a device and after a loss. */
 WUBBLE_API uint32_t SoundCursor(int32_t slot);
 
 /* Stops and frees every sound, closes the device and Wubble's context.

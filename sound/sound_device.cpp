@@ -39,11 +39,18 @@ void LearnExtensions() {
     sound_output.get_offset_latency =
         reinterpret_cast<LPALGETSOURCEI64VSOFT>(alGetProcAddress("alGetSourcei64vSOFT"));
   }
+  if (alcIsExtensionPresent(sound_output.device, "ALC_SOFT_device_clock")) {
+    sound_output.get_device_integer64 =
+        reinterpret_cast<LPALCGETINTEGER64VSOFT>(alcGetProcAddress(sound_output.device, "alcGetInteger64vSOFT"));
+  }
   // A configured source count may well stand above or below what was asked.
   ALCint mono = 0, stereo = 0;
   alcGetIntegerv(sound_output.device, ALC_MONO_SOURCES, 1, &mono);
   alcGetIntegerv(sound_output.device, ALC_STEREO_SOURCES, 1, &stereo);
   sound_output.slot_limit = mono + stereo;
+  ALCint refresh = 0;  // updates a second
+  alcGetIntegerv(sound_output.device, ALC_REFRESH, 1, &refresh);
+  if (refresh > 0) sound_output.update_ns = 1000000000 / refresh;
 }
 
 }  // namespace

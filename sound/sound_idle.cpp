@@ -45,10 +45,18 @@ void WaitUntilMixIsHeard() {
 
 // On the audio library's event thread. The device and the latency call stay
 // as they are until StopWatchingSoundEnds, which waits for this to return.
+// A sound started during the wait may already be mixed whole while its
+// end is still on its way to the speaker; its own end comes here too.
 void AL_APIENTRY OnSourceStateChanged(ALenum type, ALuint, ALuint state, ALsizei, const ALchar *, void *) {
   if (type != state_changed_event || state != AL_STOPPED) return;
+  uint64_t starts = 0;
+  {
+    std::lock_guard<std::mutex> hold(sound_lock);
+    starts = sound_output.starts;
+  }
   WaitUntilMixIsHeard();
   std::lock_guard<std::mutex> hold(sound_lock);
+  if (sound_output.starts != starts) return;
   SoundContextScope scope;
   PauseWhenSilent();
 }
@@ -65,10 +73,6 @@ void LearnPauseCalls() {
     sound_output.pause_device = nullptr;
     sound_output.resume_device = nullptr;
     return;
-  }
-  if (alcIsExtensionPresent(device, "ALC_SOFT_device_clock")) {
-    sound_output.get_device_integer64 =
-        reinterpret_cast<LPALCGETINTEGER64VSOFT>(alcGetProcAddress(device, "alcGetInteger64vSOFT"));
   }
   // The report of an end comes on a thread of the audio library's, which
   // can only reach the service's context through its own thread context.

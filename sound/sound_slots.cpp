@@ -66,7 +66,13 @@ int32_t LoadSoundImage(int32_t slot, const uint8_t *image, uint32_t length) {
   alSourceRewind(source);  // the old sound falls silent here
   alSourcei(source, AL_BUFFER, ALint(buffer));
   if (old != nullptr) alDeleteBuffers(1, &old->buffer);
-  sound_output.slots[slot] = SoundSlot{buffer, source, view.block_align, view.sample_rate};
+  SoundSlot loaded;
+  loaded.buffer = buffer;
+  loaded.source = source;
+  loaded.block_align = view.block_align;
+  loaded.sample_rate = view.sample_rate;
+  loaded.frames = view.pcm_bytes / view.block_align;
+  sound_output.slots[slot] = loaded;
   PauseWhenSilent();
   return 1;
 }
@@ -80,8 +86,13 @@ int32_t StartSound(int32_t slot) {
   if (!SoundDeviceReady()) return 0;  // a device lost while paused shows here
   alGetError();
   alSourceRewind(sound->source);
+  sound->started = false;
   alSourcePlay(sound->source);
-  if (alGetError() == AL_NO_ERROR) return 1;
+  if (alGetError() == AL_NO_ERROR) {
+    sound_output.starts++;
+    MarkPlayStart(*sound);
+    return 1;
+  }
   PauseWhenSilent();
   return 0;
 }
@@ -92,5 +103,6 @@ void HaltSound(int32_t slot) {
   if (sound == nullptr) return;
   SoundContextScope scope;
   alSourceRewind(sound->source);
+  sound->started = false;
   PauseWhenSilent();
 }

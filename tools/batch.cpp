@@ -1,33 +1,30 @@
 // The batch run of wubble-render: reads the list, then renders on N threads,
 // each with a generator of its own, and writes each file through a temporary
 // name in DIR. Messages and the progress line come from the main thread only.
+// An interrupt waits for the files being written, so none is left behind.
 #include "batch.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <map>
+#include <memory>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
-#include <vector>
 
 #include "generator.h"
+#include "render_args.h"
 #include "safe_write.h"
+#include "shown_text.h"
+#include "stop_requests.h"
 #include "wav_image.h"
 
 namespace {
-
-const char *const kBatchUsage =
-    "usage: wubble-render --batch LIST -d DIR [-j N]  "
-    "(LIST: a file or -, one sound a line: SEED [MUTATIONS [VOLUME]] [NAME])";
-
-constexpr int kMostThreads = 1024;
 
 struct BatchArgs {
   std::string list;
@@ -35,23 +32,33 @@ struct BatchArgs {
   int threads = 0;  // 0: one per processor
 };
 
-bool ParseBatchArgs(int argc, char **argv, BatchArgs *out) {
-  if (argc < 3 || argv[2][0] == '\0') return false;
+// One line naming the argument that was wrong, or "" when all is well.
+std::string ParseBatchArgs(int argc, char **argv, BatchArgs *out) {
+  if (argc < 3 || argv[2][0] == '\0' || (argv[2][0] == '-' && argv[2][1] != '\0')) {
+    return "--batch needs a LIST (a file, or - for standard input) before its options";
+  }
   out->list = argv[2];
   for (int i = 3; i < argc; i += 2) {
-    if (i + 1 >= argc || argv[i + 1][0] == '\0') return false;
-    std::string value = argv[i + 1];
-    if (std::strcmp(argv[i], "-d") == 0 && out->dir.empty()) {
-      out->dir = value;
-    } else if (std::strcmp(argv[i], "-j") == 0 && out->threads == 0) {
-      if (value.size() > 4 || value.find_first_not_of("0123456789") != std::string::npos) return false;
-      out->threads = std::stoi(value);
-      if (out->threads < 1 || out->threads > kMostThreads) return false;
+    std::string option = argv[i];
+    bool has_value = i + 1 < argc && argv[i + 1][0] != '\0';
+    if (option == "-d") {
+      if (!has_value) return "-d needs a folder";
+      if (!out->dir.empty()) return "-d given twice";
+      out->dir = argv[i + 1];
+    } else if (option == "-j") {
+      if (!has_value) return "-j needs a number of threads";
+      if (out->threads != 0) return "-j given twice";
+      int64_t value;
+      if (!ParseWholeNumber(argv[i + 1], 1, kMostBatchThreads, &value)) {
+        return "-j " + ShownText(argv[i + 1]) + " is not a thread count from 1 to " +
+               std::to_string(kMostBatchThreads);
+      }
+      out->threads = int(value);
     } else {
-      return false;
+      return (option[0] == '-' ? "unknown option " : "unexpected argument ") + ShownText(option);
     }
   }
-  return !out->dir.empty();
+  return out->dir.empty() ? "missing -d DIR" : "";
 }
 
 // What the threads share; all but the counters under `mutex`.
@@ -65,6 +72,9 @@ struct Batch {
   std::vector<std::string> messages;  // for the main thread to print
   int running = 0;                    // threads still rendering
   bool failed = false;
+  int files_open = 0;    // temporary files that exist or may
+  bool stopping = false;  // an interrupt came: no new file
+  std::condition_variable files_closed;
 };
 
 void Report(Batch &batch, const std::string &message) {
@@ -74,21 +84,56 @@ void Report(Batch &batch, const std::string &message) {
   batch.changed.notify_one();
 }
 
+// A temporary file is only made between these two, and not once the batch
+// is stopping.
+bool BeginFile(Batch &batch) {
+  std::lock_guard<std::mutex> lock(batch.mutex);
+  if (batch.stopping) return false;
+  batch.files_open++;
+  return true;
+}
+
+void EndFile(Batch &batch) {
+  std::lock_guard<std::mutex> lock(batch.mutex);
+  batch.files_open--;
+  batch.files_closed.notify_all();
+}
+
+// On the thread of the interrupt: once it returns, every temporary file is
+// gone (renamed or removed) and no other will be made.
+void StopBatch(void *context) {
+  Batch &batch = *static_cast<Batch *>(context);
+  std::unique_lock<std::mutex> lock(batch.mutex);
+  batch.stopping = true;
+  batch.files_closed.wait(lock, [&] { return batch.files_open == 0; });
+}
+
+// A thread's own generator and image, made before it starts.
+struct Worker {
+  WubbleGenerator *generator = nullptr;
+  std::unique_ptr<uint8_t[]> image;
+  std::thread thread;
+};
+
 // Each sound as the first of a run: a render hands the next one nothing
 // but the oscillator position, which starts at 0 here every time.
-void RenderSounds(Batch &batch, WubbleGenerator *g) {
-  std::vector<uint8_t> image(kWavImageBytes);
+void RenderSounds(Batch &batch, Worker &worker) {
+  uint8_t *image = worker.image.get();
   for (size_t i; (i = batch.next++) < batch.sounds.size();) {
     const BatchSound &s = batch.sounds[i];
-    g->synth.phase = 0;
-    std::fill(image.begin(), image.end(), 0);
-    int32_t length = RenderWubbleImage(*g, s.seed, s.mutations, s.volume, image.data());
+    worker.generator->synth.phase = 0;
+    std::fill(image, image + kWavImageBytes, 0);
+    int32_t length = RenderWubbleImage(*worker.generator, s.seed, s.mutations, s.volume, image);
+    if (!BeginFile(batch)) break;
     // The temporary name does not end in .wav, so no sound's file is ever
     // left partly written under its name.
     std::string name = s.name + ".wav";
-    if (!WriteNewFileInDir(batch.dir, name, image.data(), size_t(length))) {
-      Report(batch, "line " + std::to_string(s.line) + ": cannot write " + batch.dir + "/" + name +
-                        ": " + std::strerror(errno));
+    bool written = WriteNewFileInDir(batch.dir, name, image, size_t(length));
+    int error = errno;
+    EndFile(batch);
+    if (!written) {
+      Report(batch, "line " + std::to_string(s.line) + ": cannot write " + ShownText(batch.dir, kLongShown) +
+                        "/" + ShownText(name) + ": " + std::strerror(error));
     }
     batch.done++;
   }
@@ -113,95 +158,128 @@ void ShowProgress(size_t done, size_t total, double seconds, bool last) {
                last ? "\n" : "");
 }
 
-// Reads the list; bad lines and names taken by an earlier line are reported
-// and left out. False when the list cannot be read at all.
 bool ReadList(const std::string &path, std::vector<BatchSound> *sounds, bool *bad) {
-  std::ifstream file;
-  if (path != "-") {
-    file.open(std::filesystem::u8path(path));  // a wide name on Windows
-    if (!file) {
-      std::fprintf(stderr, "wubble-render: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
-      return false;
-    }
-  }
-  std::istream &in = path == "-" ? std::cin : file;
-  std::map<std::string, int32_t> lines_by_name;
-  std::string text, error;
-  for (int32_t line = 1; std::getline(in, text); line++) {
-    BatchSound sound;
-    sound.line = line;
-    BatchLineKind kind = ParseBatchLine(text, &sound, &error);
-    if (kind == kBlankLine) continue;
-    if (kind == kSoundLine) {
-      auto taken = lines_by_name.emplace(sound.name, line);
-      if (taken.second) {
-        sounds->push_back(sound);
-        continue;
-      }
-      error = "the name \"" + sound.name + "\" is taken by line " + std::to_string(taken.first->second);
-    }
-    std::fprintf(stderr, "wubble-render: %s line %d: %s; skipped\n", path.c_str(), line, error.c_str());
-    *bad = true;
-  }
-  if (in.bad()) {
-    std::fprintf(stderr, "wubble-render: cannot read %s\n", path.c_str());
+  std::string shown = path == "-" ? "standard input" : ShownText(path, kLongShown);
+  std::FILE *file = OpenList(path);
+  if (file == nullptr) {
+    std::fprintf(stderr, "wubble-render: cannot read %s: %s\n", shown.c_str(), std::strerror(errno));
     return false;
   }
-  return true;
+  bool read = ReadBatchList(file, shown, sounds, bad);
+  if (file != stdin) std::fclose(file);
+  return read;
 }
 
-bool CheckDir(const std::string &dir) {
-  if (CanWriteInDir(dir)) return true;
-  std::fprintf(stderr, "wubble-render: cannot write to %s: %s\n", dir.c_str(), std::strerror(errno));
+// The test file counts as one of the batch's: an interrupt waits for it.
+bool CheckDir(Batch &batch) {
+  if (!BeginFile(batch)) return false;
+  bool writable = CanWriteInDir(batch.dir);
+  int error = errno;
+  EndFile(batch);
+  if (writable) return true;
+  std::fprintf(stderr, "wubble-render: cannot write to %s: %s\n", ShownText(batch.dir, kLongShown).c_str(),
+               std::strerror(error));
   return false;
+}
+
+// Up to `wanted` workers with their memory; fewer when memory runs short.
+std::vector<std::unique_ptr<Worker>> MakeWorkers(int wanted) {
+  std::vector<std::unique_ptr<Worker>> workers;
+  for (int t = 0; t < wanted; t++) {
+    std::unique_ptr<Worker> worker(new (std::nothrow) Worker);
+    if (!worker) break;
+    worker->image.reset(new (std::nothrow) uint8_t[kWavImageBytes]);
+    worker->generator = NewGenerator();
+    if (!worker->image || !worker->generator) {
+      FreeGenerator(worker->generator);
+      break;
+    }
+    workers.push_back(std::move(worker));
+  }
+  return workers;
+}
+
+// Starts a thread for each worker while the system gives threads; the
+// workers left without one are freed. The error of the first refusal, or "".
+std::string StartWorkers(Batch &batch, std::vector<std::unique_ptr<Worker>> &workers) {
+  std::string refused;
+  size_t started = 0;
+  for (; started < workers.size(); started++) {
+    Worker &worker = *workers[started];
+    try {
+      worker.thread = std::thread(RenderSounds, std::ref(batch), std::ref(worker));
+    } catch (const std::system_error &e) {
+      refused = e.what();
+      break;
+    }
+    std::lock_guard<std::mutex> lock(batch.mutex);
+    batch.running++;
+  }
+  for (size_t t = started; t < workers.size(); t++) FreeGenerator(workers[t]->generator);
+  workers.resize(started);
+  return refused;
+}
+
+// Prints what the threads report, and the progress line on a terminal,
+// until every thread has ended.
+void FollowWorkers(Batch &batch) {
+  bool progress = StandardErrorIsTerminal();
+  auto start = std::chrono::steady_clock::now();
+  auto seconds = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+  std::unique_lock<std::mutex> lock(batch.mutex);
+  for (;;) {
+    batch.changed.wait_for(lock, std::chrono::milliseconds(250),
+                           [&] { return !batch.messages.empty() || batch.running == 0; });
+    for (const std::string &message : batch.messages) {
+      std::fprintf(stderr, "%swubble-render: %s\n", progress ? "\r\x1b[K" : "", message.c_str());
+    }
+    batch.messages.clear();
+    if (progress) ShowProgress(batch.done, batch.sounds.size(), seconds(), batch.running == 0);
+    if (batch.running == 0) return;
+  }
+}
+
+int RenderBatch(Batch &batch, int wanted) {
+  std::vector<std::unique_ptr<Worker>> workers = MakeWorkers(wanted);
+  std::string refused = workers.empty() ? std::string() : StartWorkers(batch, workers);
+  if (workers.empty()) {
+    std::fprintf(stderr, "wubble-render: cannot start a thread: %s\n",
+                 refused.empty() ? "out of memory" : refused.c_str());
+    return 1;
+  }
+  if (int(workers.size()) < wanted) {
+    std::fprintf(stderr, "wubble-render: %zu of %d threads could start (%s); going on with %zu\n",
+                 workers.size(), wanted, refused.empty() ? "out of memory" : refused.c_str(), workers.size());
+  }
+  FollowWorkers(batch);
+  for (auto &worker : workers) {
+    worker->thread.join();
+    FreeGenerator(worker->generator);
+  }
+  return batch.failed ? 1 : 0;
 }
 
 }  // namespace
 
 int RunBatch(int argc, char **argv) {
   BatchArgs args;
-  if (!ParseBatchArgs(argc, argv, &args)) {
-    std::fprintf(stderr, "%s\n", kBatchUsage);
+  std::string usage = ParseBatchArgs(argc, argv, &args);
+  if (!usage.empty()) {
+    std::fprintf(stderr, "wubble-render: %s\n", usage.c_str());
     return 2;
   }
-  if (!CheckDir(args.dir)) return 1;
-  Batch batch;
+  // Never destroyed: the interrupt's thread may reach it until the process ends.
+  static Batch &batch = *new Batch;
   batch.dir = args.dir;
-  bool bad_lines = false;
-  if (!ReadList(args.list, &batch.sounds, &bad_lines)) return 1;
-  int threads = args.threads > 0 ? args.threads : ProcessorCount();
-  if (size_t(threads) > batch.sounds.size()) threads = int(batch.sounds.size());
-  std::vector<WubbleGenerator *> generators;
-  for (int t = 0; t < threads; t++) {
-    WubbleGenerator *g = NewGenerator();
-    if (!g) break;
-    generators.push_back(g);
-  }
-  if (threads > 0 && generators.empty()) {
-    std::fprintf(stderr, "wubble-render: out of memory\n");
+  if (!HoldStopRequests(StopBatch, &batch)) {
+    std::fprintf(stderr, "wubble-render: cannot watch for interrupts: %s\n", std::strerror(errno));
     return 1;
   }
-
-  bool progress = !batch.sounds.empty() && StandardErrorIsTerminal();
-  auto start = std::chrono::steady_clock::now();
-  auto seconds = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
-  batch.running = int(generators.size());
-  std::vector<std::thread> workers;
-  for (WubbleGenerator *g : generators) workers.emplace_back(RenderSounds, std::ref(batch), g);
-  {
-    std::unique_lock<std::mutex> lock(batch.mutex);
-    for (;;) {
-      batch.changed.wait_for(lock, std::chrono::milliseconds(250),
-                             [&] { return !batch.messages.empty() || batch.running == 0; });
-      for (const std::string &message : batch.messages) {
-        std::fprintf(stderr, "%swubble-render: %s\n", progress ? "\r\x1b[K" : "", message.c_str());
-      }
-      batch.messages.clear();
-      if (progress) ShowProgress(batch.done, batch.sounds.size(), seconds(), batch.running == 0);
-      if (batch.running == 0) break;
-    }
-  }
-  for (std::thread &worker : workers) worker.join();
-  for (WubbleGenerator *g : generators) FreeGenerator(g);
-  return bad_lines || batch.failed ? 1 : 0;
+  if (!CheckDir(batch)) return 1;
+  bool bad_lines = false;
+  if (!ReadList(args.list, &batch.sounds, &bad_lines)) return 1;
+  int wanted = std::min(args.threads > 0 ? args.threads : ProcessorCount(), kMostBatchThreads);
+  wanted = int(std::min(size_t(wanted), batch.sounds.size()));
+  int status = wanted > 0 ? RenderBatch(batch, wanted) : 0;
+  return bad_lines ? 1 : status;
 }

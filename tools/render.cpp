@@ -11,6 +11,7 @@
 #include "params.h"
 #include "render_args.h"
 #include "safe_write.h"
+#include "shown_text.h"
 #include "synth.h"
 #include "wav_image.h"
 #include "wubble.h"
@@ -74,8 +75,9 @@ int main(int argc, char **argv) {
   bool to_stdout = args.output == "-";
   if (to_stdout ? !WriteStandardOutput(image.data(), length)
                 : !WriteFileSafely(args.output, image.data(), length)) {
+    const char *reason = std::strerror(errno);
     std::fprintf(stderr, "wubble-render: cannot write %s: %s\n",
-                 to_stdout ? "standard output" : args.output.c_str(), std::strerror(errno));
+                 to_stdout ? "standard output" : ShownText(args.output, kLongShown).c_str(), reason);
     return 1;
   }
   return 0;

@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "shown_text.h"
+#include "typed_ranges.h"
+
 const char *const kRenderUsage =
     "usage: wubble-render SEED [MUTATIONS [VOLUME]] -o FILE.wav\n"
     "       wubble-render SEED [MUTATIONS] --params\n"
@@ -21,8 +24,10 @@ const char *const kRenderUsage =
     "  --batch     write one file a line of LIST (a file, or - for standard\n"
     "              input): SEED [MUTATIONS [VOLUME]] [NAME] gives DIR/NAME.wav,\n"
     "              by default DIR/SEED_MUTATIONS_VOLUME.wav, on N threads\n"
-    "              (default: one a processor); a bad line is reported by its\n"
-    "              number and skipped, and the exit status is then 1\n"
+    "              (1..64; default: one a processor, at most 64). Lines end at\n"
+    "              LF, CRLF or CR and hold at most 4096 bytes; blank lines and\n"
+    "              lines starting with # are skipped. A bad line is reported\n"
+    "              by its number and skipped, and the exit status is then 1\n"
     "\n"
     "Exit status: 0 done, 1 the output could not be written, 2 a usage error.\n";
 
@@ -51,44 +56,26 @@ bool ParseWholeNumber(const char *text, int64_t min, int64_t max, int64_t *out) 
   return true;
 }
 
-// An argument as it goes into a one-line message: control characters would
-// break the line, so they show as '?'.
-static std::string Shown(const char *text) {
-  std::string shown(text);
-  for (char &ch : shown) {
-    if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7f) ch = '?';
-  }
-  return shown;
-}
+static std::string Shown(const char *text) { return ShownText(text, kLongShown); }
 
-struct NumberField {
-  const char *name;
-  int64_t min, max;
-};
-
-// Seeds are 32-bit patterns: -1 and 4294967295 name the same seed.
-static const NumberField kNumberFields[] = {
-    {"seed", INT32_MIN, UINT32_MAX},
-    {"mutations", 0, kMaxRenderMutations},
-    {"volume", -128, 127},
-};
+static const TypedRange kNumberFields[] = {kSeedRange, kMutationsRange, kVolumeRange};
 
 static bool ParseNumberField(int index, const char *text, RenderArgs *out, std::string *error) {
   if (index >= 3) {
     *error = "unexpected argument " + Shown(text) + " (at most SEED MUTATIONS VOLUME)";
     return false;
   }
-  const NumberField &field = kNumberFields[index];
+  const TypedRange &field = kNumberFields[index];
   int64_t value;
-  if (!ParseWholeNumber(text, field.min, field.max, &value)) {
+  if (!ParseWholeNumber(text, field.lowest, field.highest, &value)) {
     *error = std::string(field.name) + " " + Shown(text) +
-             (IsWholeNumberText(text) ? " is out of range " + std::to_string(field.min) + ".." +
-                                            std::to_string(field.max)
+             (IsWholeNumberText(text) ? " is out of range " + std::to_string(field.lowest) + ".." +
+                                            std::to_string(field.highest)
                                       : std::string(" is not a whole number"));
     return false;
   }
   int32_t *targets[] = {&out->seed, &out->mutations, &out->volume};
-  *targets[index] = int32_t(uint32_t(uint64_t(value)));
+  *targets[index] = TypedValue(value);
   return true;
 }
 

@@ -8,11 +8,6 @@
 
 enum RenderAction { kWriteWav, kPrintParams, kPrintHelp, kPrintVersion };
 
-// A mutation round takes about 0.2 microseconds: this many keep a run well
-// under a second, and more are refused rather than left running for minutes
-// with no sign of life.
-constexpr int32_t kMaxRenderMutations = 1000000;
-
 struct RenderArgs {
   RenderAction action = kWriteWav;
   int32_t seed = 0;

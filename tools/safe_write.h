@@ -1,10 +1,11 @@
 // Everything of wubble-render that depends on the operating system: how the
 // output reaches what -o names, the batch's files, and a few facts about the
-// process. safe_write_posix.cpp and safe_write_windows.cpp implement it; the
+// process (stop_requests.h has the interrupts). safe_write_posix.cpp and safe_write_windows.cpp implement it; the
 // rest of the tool is plain C++. Every failure returns false with errno set.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 // The command line as UTF-8: on Windows from the wide command line (main's
@@ -36,6 +37,10 @@ bool WriteNewFileInDir(const std::string &dir, const std::string &name, const ui
 
 // A file can be made in `dir`: tried, not guessed from permissions.
 bool CanWriteInDir(const std::string &dir);
+
+// The file `path` names, or standard input for "-", opened to read its bytes
+// as they are (binary mode on Windows). Null on failure.
+std::FILE *OpenList(const std::string &path);
 
 // How many processors this process may run on; at least 1.
 int ProcessorCount();

@@ -179,6 +179,11 @@ bool CanWriteInDir(const std::string &dir) {
   return true;
 }
 
+std::FILE *OpenList(const std::string &path) {
+  if (path == "-") return stdin;
+  return std::fopen(path.c_str(), "rbe");
+}
+
 int ProcessorCount() {
   cpu_set_t set;
   if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return CPU_COUNT(&set);

@@ -298,6 +298,12 @@ bool CanWriteInDir(const std::string &dir) {
   return true;
 }
 
+// Text mode would turn CR LF into LF and end the list at a Ctrl+Z.
+std::FILE *OpenList(const std::string &path) {
+  if (path != "-") return _wfopen(Widen(path).c_str(), L"rb");
+  return _setmode(_fileno(stdin), _O_BINARY) == -1 ? nullptr : stdin;
+}
+
 int ProcessorCount() {
   DWORD_PTR process = 0, system = 0;
   int count = 0;

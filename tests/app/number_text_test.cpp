@@ -53,8 +53,8 @@ TEST(FormatInt, ParsesBackToTheSameValue) {
   }
 }
 
-// The tool's own call text, with blanks anywhere between its parts; any
-// other text is no call.
+// The tool's own call text, with blanks anywhere between its parts and its
+// numbers in wubble-render's ranges; any other text is no call.
 TEST(ParseCallText, ReadsTheToolsOwnCallText) {
   struct Case {
     const char *text;
@@ -63,9 +63,19 @@ TEST(ParseCallText, ReadsTheToolsOwnCallText) {
   };
   const Case cases[] = {
       {"CreateWubble(9837320,0,5,1)", true, {9837320, 0, 5}},
-      {" CreateWubble ( -12 ,\t3 , 200 , 7 ) ", true, {-12, 3, 200}},
+      {" CreateWubble ( -12 ,\t3 , 100 , 7 ) ", true, {-12, 3, 100}},
       {"CreateWubble(+1,2,-3,0)\r\n", true, {1, 2, -3}},
       {"CreateWubble(4294967295,0,5,1)\n", true, {-1, 0, 5}},
+      {"CreateWubble(-2147483648,1000000,-128,1)", true, {INT32_MIN, 1000000, -128}},
+      {"CreateWubble(0000000000000000000007,0,127,99999999999999999999)", true, {7, 0, 127}},
+      {"CreateWubble(4294967296,0,5,1)", false, {}},
+      {"CreateWubble(18446744073709551617,0,5,1)", false, {}},
+      {"CreateWubble(-2147483649,0,5,1)", false, {}},
+      {"CreateWubble(1,-3,5,1)", false, {}},
+      {"CreateWubble(1,1000001,5,1)", false, {}},
+      {"CreateWubble(1,2147483647,5,1)", false, {}},
+      {"CreateWubble(1,0,128,1)", false, {}},
+      {"CreateWubble(1,0,-129,1)", false, {}},
       {"CreateWubble(0,0,0.5,1)", false, {}},
       {"CreateWubble(1,2,3)", false, {}},
       {"CreateWubble(1,2,3,4,5)", false, {}},

@@ -490,7 +490,8 @@ void ShellWindow::CheckThumbDragToTheEnd() {
 
 // Pasted text in the seed field: the tool's own call text loads all three
 // values and makes the sound once; pasted digits go in as typed ones;
-// anything else, or digits beyond what the field holds, is refused.
+// anything else, a call text with a number beyond wubble-render's ranges,
+// or digits beyond what the field holds, is refused.
 TEST_F(ShellWindow, PasteIntoTheSeedField) {
   struct Case {
     std::string pasted;
@@ -501,8 +502,12 @@ TEST_F(ShellWindow, PasteIntoTheSeedField) {
   const std::string too_long(32768, '7');
   const Case cases[] = {
       {"CreateWubble(9837319,0,5,1)", "9837319", Regeneration(9837319, 0, 5), 5},
-      {" CreateWubble ( -12 ,\t3 , 200 , 7 ) \n", "-12", Regeneration(-12, 3, 127), 127},
+      {" CreateWubble ( -12 ,\t3 , 127 , 7 ) \n", "-12", Regeneration(-12, 3, 127), 127},
       {"CreateWubble(4294967295,2,-5,0)\r\n", "-1", Regeneration(-1, 2, 0), 0},
+      {"CreateWubble(1,2147483647,5,1)", "9837320", {}, 5},
+      {"CreateWubble(4294967296,0,5,1)", "9837320", {}, 5},
+      {"CreateWubble(1,-3,5,1)", "9837320", {}, 5},
+      {"CreateWubble(1,0,200,1)", "9837320", {}, 5},
       {"42", "983732042", Regeneration(983732042, 0, 5), 5},
       {"12ab", "9837320", {}, 5},
       {"-5", "9837320", {}, 5},

@@ -14,14 +14,26 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-def chunk(cid, body):
-    return cid + struct.pack('<I', len(body)) + body  # no pad after an odd body
+def chunk(cid, body, pad=False):
+    """A chunk, and with `pad` the pad byte RIFF puts after an odd body."""
+    tail = b'\0' if pad and len(body) % 2 else b''
+    return cid + struct.pack('<I', len(body)) + body + tail
 
 
 def fmt_body(channels=1, rate=44100, bits=16, size=18, tag=1):
     align = channels * bits // 8
     body = struct.pack('<HHIIHH', tag, channels, rate, rate * align, align, bits)
     return (body + b'\0\0')[:size]
+
+
+PCM_GUID_TAIL = bytes.fromhex('000000001000800000aa00389b71')
+
+
+def extensible_fmt_body(channels=1, bits=16, sub_format=1):
+    """WAVE_FORMAT_EXTENSIBLE: the record, 22 bytes of extension, the GUID."""
+    body = fmt_body(channels=channels, bits=bits, tag=0xFFFE, size=16)
+    mask = 0x4 if channels == 1 else 0x3
+    return body + struct.pack('<HHIH', 22, bits, mask, sub_format) + PCM_GUID_TAIL
 
 
 def wav(fmt, pcm, between=b'', riff_size=None):
@@ -53,7 +65,13 @@ def sound_images(render):
     pcm = ramp(64)
     out['fmt16'] = wav(fmt_body(size=16), pcm)
     out['fmt18'] = wav(fmt_body(), pcm)
-    out['odd_extra_chunk'] = wav(fmt_body(), pcm, between=chunk(b'LIST', b'abc'))
+    out['odd_extra_chunk'] = wav(fmt_body(), pcm, between=chunk(b'LIST', b'abc'))  # no pad: not RIFF
+    out['odd_extra_chunk_padded'] = wav(fmt_body(), pcm,
+                                        between=chunk(b'LIST', b'abc', True) + chunk(b'junk', b'x' * 5, True))
+    out['extensible_pcm16'] = wav(extensible_fmt_body(), pcm)
+    out['extensible_pcm8_stereo'] = wav(extensible_fmt_body(channels=2, bits=8), bytes(range(64)))
+    out['extensible_float'] = wav(extensible_fmt_body(bits=32, sub_format=3), pcm)
+    out['extensible_cut_guid'] = wav(extensible_fmt_body()[:30], pcm)
     out['two_extra_chunks'] = wav(fmt_body(size=16), pcm,
                                   between=chunk(b'fact', b'\x40\0\0\0') + chunk(b'junk', b'x' * 7))
     out['riff_size_zero'] = wav(fmt_body(), pcm, riff_size=0)

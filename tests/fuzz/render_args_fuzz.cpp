@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "render_args.h"
+#include "typed_ranges.h"
 
 namespace {
 
@@ -111,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       Check(ModelWholeNumber(numbers[0], INT32_MIN, UINT32_MAX, &value) &&
             args.seed == int32_t(uint32_t(value)));
       if (numbers.size() > 1) {
-        Check(ModelWholeNumber(numbers[1], 0, kMaxRenderMutations, &value) &&
+        Check(ModelWholeNumber(numbers[1], 0, kMutationsRange.highest, &value) &&
               args.mutations == value);
       } else {
         Check(args.mutations == 0);

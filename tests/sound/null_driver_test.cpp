@@ -21,6 +21,7 @@ const double kRate = 44100;
 
 struct Mixed {
   bool playing;
+  double mixed_frames;
   double heard_frames;  // mixed position less the latency
   int64_t latency_ns;
 };
@@ -32,52 +33,101 @@ Mixed ReadMixed(ALuint source) {
   alGetSourcei(source, AL_SOURCE_STATE, &state);
   ALint64SOFT v[2] = {0, 0};
   sound_output.get_offset_latency(source, AL_SAMPLE_OFFSET_LATENCY_SOFT, v);
-  return Mixed{state == AL_PLAYING, double(v[0] >> 32) - double(v[1]) * kRate / 1e9, v[1]};
+  double mixed = double(v[0] >> 32);
+  return Mixed{state == AL_PLAYING, mixed, mixed - double(v[1]) * kRate / 1e9, v[1]};
 }
 
-// Polls the cursor of slot 1 until the sound has played out, checking each
-// answer against the library's own position read just before and after.
-// Returns how many answers were past 0.
-int WatchOnePlay(ALuint source, uint32_t pcm_bytes) {
-  int positive = 0;
+double MsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The output's mixing update: the device tells its positions in these steps.
+double UpdateMs() {
+  ALCint refresh = 0;
+  alcGetIntegerv(sound_output.device, ALC_REFRESH, 1, &refresh);
+  return refresh > 0 ? 1000.0 / refresh : 0;
+}
+
+struct Play {
+  uint32_t peak = 0;
+  int rises = 0;
+  double longest_gap_ms = 0;  // between two answers
+  double mixed_ms = -1;       // when the mixing was seen to have ended, from the start
+  double zero_ms = -1;        // when the cursor came back to 0
+};
+
+// Starts slot 1 and polls its cursor until it is back at 0, checking each
+// answer: even, inside the sound, never running back; while it mixes, no
+// further than the library's own mixed position, and no more than one
+// update behind its heard one (mixed less latency, which moves in updates);
+// and 0 within 100 ms of the end of the mixing and the latency.
+Play WatchOnePlay(ALuint source, uint32_t frames, double latency_ms, double update_ms) {
+  Play play;
+  EXPECT_EQ(StartSound(1), 1);
+  auto start = std::chrono::steady_clock::now();
   uint32_t last = 0;
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (std::chrono::steady_clock::now() < deadline) {
+  double last_at = 0;
+  while (MsSince(start) < 5000) {
     Mixed before = ReadMixed(source);
     uint32_t cursor = SoundCursor(1);
     Mixed after = ReadMixed(source);
-    if (!before.playing && !after.playing) {
-      EXPECT_EQ(cursor, 0u) << "played to its end";
-      return positive;
-    }
+    double at = MsSince(start);
+    play.longest_gap_ms = std::max(play.longest_gap_ms, at - last_at);
+    last_at = at;
     EXPECT_EQ(cursor % 2, 0u);
-    EXPECT_LT(cursor, pcm_bytes);
+    EXPECT_LT(cursor, 2 * frames);
     if (before.playing && after.playing) {
-      EXPECT_GE(cursor / 2.0, std::floor(before.heard_frames) - 1);
-      EXPECT_LE(cursor / 2.0, std::max(0.0, after.heard_frames) + 1);
-      EXPECT_GE(cursor, last) << "the cursor runs backwards";
       EXPECT_GT(after.latency_ns, 0) << "this output should report its latency";
+      EXPECT_GE(cursor / 2.0, std::floor(before.heard_frames) - update_ms * kRate / 1000 - 1);
+      EXPECT_LE(cursor / 2.0, after.mixed_frames + 1) << "heard before it was mixed";
     }
-    positive += cursor > 0;
+    if (!after.playing && play.mixed_ms < 0) play.mixed_ms = at;
+    if (cursor == 0 && last > 0) {
+      play.zero_ms = at;
+      return play;
+    }
+    EXPECT_FALSE(cursor > 0 && play.mixed_ms >= 0 && at > play.mixed_ms + latency_ms + 100)
+        << "still " << cursor << " at " << at << " ms";
+    EXPECT_GE(cursor, last) << "the cursor runs backwards";
+    play.rises += cursor > last;
+    play.peak = std::max(play.peak, cursor);
     last = cursor;
-    std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  ADD_FAILURE() << "the sound did not finish";
-  return positive;
+  ADD_FAILURE() << "the cursor never came back to 0";
+  return play;
 }
 
+// However short the sound, the cursor rises while it is heard and is 0 again
+// once its last sample has been heard, the output's latency included: the
+// loop of the README ends soon after the sound. A finished sound plays again.
 TEST(NullDriver, CursorFollowsWhatIsHeardAndEndsAtZero) {
   StderrCapture capture;
   ASSERT_EQ(InitSoundOutput(), 1);
   ASSERT_NE(sound_output.get_offset_latency, nullptr);
-  Bytes image = Mono16Wav(TestSamples(11025, 4));  // a quarter of a second
-  ASSERT_EQ(LoadSoundImage(1, image.data(), uint32_t(image.size())), 1);
-  ALuint source = FindSoundSlot(1)->source;
-
-  ASSERT_EQ(StartSound(1), 1);
-  EXPECT_GT(WatchOnePlay(source, 2 * 11025), 5);
-  ASSERT_EQ(StartSound(1), 1) << "a finished sound starts again";
-  EXPECT_GT(WatchOnePlay(source, 2 * 11025), 5);
+  const double update_ms = UpdateMs();
+  for (int ms : {10, 50, 100, 250}) {
+    SCOPED_TRACE(std::to_string(ms) + " ms");
+    uint32_t frames = uint32_t(ms * 441 / 10);
+    Bytes image = Mono16Wav(TestSamples(frames, 4));
+    ASSERT_EQ(LoadSoundImage(1, image.data(), uint32_t(image.size())), 1);
+    ALuint source = FindSoundSlot(1)->source;
+    double latency_ms = ReadMixed(source).latency_ns / 1e6;
+    // Twice; a play during which the poll slept through a whole sound's
+    // length (a busy machine) tells nothing and is played again.
+    for (int round = 0, told = 0; round < 6 && told < 2; round++) {
+      Play play = WatchOnePlay(source, frames, latency_ms, update_ms);
+      if (play.longest_gap_ms > ms) continue;
+      told++;
+      EXPECT_GT(play.peak, 0u) << "no cursor for the sound";
+      // Its last frame was mixed in the last update, and is heard a latency later.
+      EXPECT_GE(play.zero_ms, play.mixed_ms + latency_ms - update_ms - 2) << "0 before the end was heard";
+      std::printf("%d ms sound: cursor peak %u of %u bytes, %d rises, 0 again %.0f ms after the start "
+                  "(mixed by %.0f ms, latency %.0f ms)\n",
+                  ms, play.peak, 2 * frames, play.rises, play.zero_ms, play.mixed_ms, latency_ms);
+      RecordProperty("peak_" + std::to_string(ms) + "_ms", int(play.peak));
+    }
+  }
   ReleaseSounds();
   EXPECT_EQ(capture.Finish(), "");
 }

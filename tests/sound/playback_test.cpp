@@ -112,19 +112,27 @@ TEST_F(Playback, ImageOverwrittenAndFreedAfterLoadStillPlays) {
   EXPECT_TRUE(SameSamples(Render(kCount), a));
 }
 
+// This device has no latency: what it has mixed has been heard. Sounds of
+// 10, 50 and 100 ms, read along and mixed whole before anyone asks.
 TEST_F(Playback, CursorFollowsRenderedFrames) {
-  ASSERT_EQ(Load(1, Mono16Wav(a)), 1);
-  EXPECT_EQ(SoundCursor(1), 0u) << "loaded, not started";
-  ASSERT_EQ(StartSound(1), 1);
-  EXPECT_EQ(SoundCursor(1), 0u);
-  Render(1);
-  EXPECT_EQ(SoundCursor(1), 2u);
-  Render(999);
-  EXPECT_EQ(SoundCursor(1), 2000u);
-  Render(kCount - 1000 - 1);
-  EXPECT_EQ(SoundCursor(1), uint32_t(2 * (kCount - 1)));
-  Render(100);
-  EXPECT_EQ(SoundCursor(1), 0u) << "a sound played to its end";
+  for (int frames : {441, 2205, 4410}) {
+    SCOPED_TRACE(frames);
+    ASSERT_EQ(Load(1, Mono16Wav(TestSamples(size_t(frames), 5))), 1);
+    EXPECT_EQ(SoundCursor(1), 0u) << "loaded, not started";
+    ASSERT_EQ(StartSound(1), 1);
+    EXPECT_EQ(SoundCursor(1), 0u);
+    Render(1);
+    EXPECT_EQ(SoundCursor(1), 2u);
+    Render(frames / 2 - 1);
+    EXPECT_EQ(SoundCursor(1), uint32_t(2 * (frames / 2)));
+    Render(frames - frames / 2 - 1);
+    EXPECT_EQ(SoundCursor(1), uint32_t(2 * (frames - 1)));
+    Render(1);
+    EXPECT_EQ(SoundCursor(1), 0u) << "its last frame heard";
+    ASSERT_EQ(StartSound(1), 1);
+    Render(frames + 100);
+    EXPECT_EQ(SoundCursor(1), 0u) << "mixed whole before the first question";
+  }
 }
 
 TEST_F(Playback, EightBitSamplesAreUnsigned) {

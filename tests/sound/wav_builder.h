@@ -13,7 +13,8 @@ struct WavFormat {
   uint32_t sample_rate = 44100;
   uint16_t bits_per_sample = 16;
   uint16_t block_align = 2;
-  uint32_t fmt_size = 18;  // 16, or 18 with the extra-size word
+  uint32_t fmt_size = 18;  // 16, or 18 with the extra-size word; 40 for an extensible record
+  uint16_t sub_format = 0;  // with format_tag 0xFFFE: the first two bytes of its GUID (1: PCM)
 };
 
 inline void PutU16(Bytes &b, size_t at, uint16_t v) {
@@ -25,12 +26,13 @@ inline void PutU32(Bytes &b, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
 }
 
-// A chunk header and body, with no pad byte after an odd body.
-inline Bytes Chunk(const std::string &id, const Bytes &body) {
+// A chunk header and body, and the pad byte after an odd body when asked.
+inline Bytes Chunk(const std::string &id, const Bytes &body, bool pad = false) {
   Bytes out(8);
   for (int i = 0; i < 4; ++i) out[i] = uint8_t(id[i]);
   PutU32(out, 4, uint32_t(body.size()));
   out.insert(out.end(), body.begin(), body.end());
+  if (pad && body.size() % 2 == 1) out.push_back(0);
   return out;
 }
 
@@ -45,6 +47,15 @@ inline Bytes BuildWav(const WavFormat &f, const Bytes &pcm, const Bytes &between
   PutU16(fmt, 12, f.block_align);
   PutU16(fmt, 14, f.bits_per_sample);
   fmt.resize(f.fmt_size, 0);  // shorter than 16 cuts the record
+  if (f.fmt_size >= 40) {
+    const uint8_t guid_tail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                   0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    PutU16(fmt, 16, 22);  // the extension's size
+    PutU16(fmt, 18, f.bits_per_sample);  // valid bits
+    PutU32(fmt, 20, f.channels == 1 ? 0x4 : 0x3);  // speakers: centre, or left and right
+    PutU16(fmt, 24, f.sub_format);
+    for (int i = 0; i < 14; ++i) fmt[26 + i] = guid_tail[i];
+  }
   Bytes image = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
   Bytes fmt_chunk = Chunk("fmt ", fmt);
   Bytes data_chunk = Chunk("data", pcm);
