@@ -65,7 +65,12 @@ int32_t LoadSoundImage(int32_t slot, const uint8_t *image, uint32_t length) {
   }
   std::memcpy(region, view.pcm, view.pcm_bytes);
   if (old != nullptr) old->buffer->Release();  // the old sound falls silent here
-  sound_output.slots[slot] = SoundSlot{buffer};
+  SoundSlot loaded;
+  loaded.buffer = buffer;
+  loaded.block_align = view.block_align;
+  loaded.sample_rate = view.sample_rate;
+  loaded.frames = view.pcm_bytes / view.block_align;
+  sound_output.slots[slot] = loaded;
   buffer->Unlock(region, region_bytes, nullptr, 0);
   return 1;
 }
@@ -74,20 +79,15 @@ int32_t StartSound(int32_t slot) {
   SoundSlot *sound = FindSoundSlot(slot);
   if (sound == nullptr) return 0;
   Rewind(sound->buffer);
-  return SUCCEEDED(sound->buffer->Play(0, 0, 0)) ? 1 : 0;  // once, no DSBPLAY_LOOPING
+  sound->started = false;
+  if (FAILED(sound->buffer->Play(0, 0, 0))) return 0;  // once, no DSBPLAY_LOOPING
+  MarkPlayStart(*sound);
+  return 1;
 }
 
 void HaltSound(int32_t slot) {
   SoundSlot *sound = FindSoundSlot(slot);
-  if (sound != nullptr) Rewind(sound->buffer);
-}
-
-// A sound that has played to its end, or never started, is at 0.
-uint32_t SoundCursor(int32_t slot) {
-  SoundSlot *sound = FindSoundSlot(slot);
-  if (sound == nullptr) return 0;
-  DWORD status = 0, play = 0;
-  if (FAILED(sound->buffer->GetStatus(&status)) || !(status & DSBSTATUS_PLAYING)) return 0;
-  if (FAILED(sound->buffer->GetCurrentPosition(&play, nullptr))) return 0;
-  return play;
+  if (sound == nullptr) return;
+  Rewind(sound->buffer);
+  sound->started = false;
 }

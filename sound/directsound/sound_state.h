@@ -7,7 +7,15 @@
 #include <map>
 
 struct SoundSlot {
-  IDirectSoundBuffer *buffer;
+  IDirectSoundBuffer *buffer = nullptr;
+  uint32_t block_align = 0;
+  uint32_t sample_rate = 0;
+  uint32_t frames = 0;  // of the sound
+  // From a start until the last frame has been heard (sound_cursor.cpp).
+  bool started = false;
+  double heard_frames = 0;  // the frames heard, as last estimated ...
+  int64_t heard_at_ns = 0;  // ... at this moment of the steady clock
+  uint32_t last_cursor = 0;  // within one play the cursor never runs back
 };
 
 struct SoundOutput {
@@ -29,3 +37,7 @@ HWND SoundOwnerWindow();
 
 // The loaded sound of `slot`, or null for an empty or negative slot.
 SoundSlot *FindSoundSlot(int32_t slot);
+
+// Right after a start that the device accepted: from here on SoundCursor
+// follows the sound until its last frame has been heard.
+void MarkPlayStart(SoundSlot &sound);

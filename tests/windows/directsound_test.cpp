@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <functional>
+#include <vector>
 
 #include "sound.h"
 #include "wav_builder.h"
@@ -29,6 +32,23 @@ const Bytes &HalfSecond() {
 
 int32_t Load(int32_t slot, const Bytes &image) {
   return LoadSoundImage(slot, image.data(), static_cast<uint32_t>(image.size()));
+}
+
+// The cursors of slot 1 from a start until it is 0 again after rising;
+// empty when it never came back within the time.
+std::vector<uint32_t> CursorsOfOnePlay() {
+  std::vector<uint32_t> seen;
+  if (StartSound(1) != 1) return seen;
+  bool rose = WaitUntil([&] {
+    seen.push_back(SoundCursor(1));
+    return seen.back() > 0 || seen.size() > 100000;
+  });
+  if (!rose) return {};
+  bool ended = WaitUntil([&] {
+    seen.push_back(SoundCursor(1));
+    return seen.back() == 0;
+  });
+  return ended ? seen : std::vector<uint32_t>();
 }
 
 // Before InitSoundOutput nothing is open and nothing is released.
@@ -94,14 +114,26 @@ TEST(Device, SlotsLoadStartHaltAndReport) {
   EXPECT_TRUE(WaitUntil([] { return SoundCursor(1) > 4410; }));
 
   // A load replaces it, silent until started; the caller's image may go.
-  {
-    Bytes image = Mono16Wav(TestSamples(4410, 9));
-    ASSERT_NE(Load(1, image), 0);
+  // Its cursor, however short the sound, rises in whole frames below the
+  // data size, never runs back, and is 0 again once the sound is over.
+  for (size_t samples : {4410, 40}) {
+    SCOPED_TRACE(samples);
+    {
+      Bytes image = Mono16Wav(TestSamples(samples, 9));
+      ASSERT_NE(Load(1, image), 0);
+    }
+    EXPECT_EQ(SoundCursor(1), 0u);
+    std::vector<uint32_t> cursors = CursorsOfOnePlay();
+    ASSERT_FALSE(cursors.empty()) << "no rise, or no end";
+    for (size_t k = 1; k + 1 < cursors.size(); ++k) {
+      EXPECT_GE(cursors[k], cursors[k - 1]);
+      EXPECT_LT(cursors[k], samples * 2);
+      EXPECT_EQ(cursors[k] % 2, 0u);
+    }
+    EXPECT_EQ(SoundCursor(1), 0u);
+    std::printf("%zu-sample sound: cursor peak %u of %zu bytes over %zu queries\n", samples,
+                *std::max_element(cursors.begin(), cursors.end()), samples * 2, cursors.size());
   }
-  EXPECT_EQ(SoundCursor(1), 0u);
-  ASSERT_EQ(StartSound(1), 1);
-  EXPECT_TRUE(WaitUntil([] { return SoundCursor(1) > 0; }));
-  EXPECT_TRUE(WaitUntil([] { return SoundCursor(1) == 0; })) << "still playing after its end";
   ReleaseSounds();
   EXPECT_EQ(StartSound(1), 0);
   EXPECT_EQ(SoundSlotLimit(), 0);
