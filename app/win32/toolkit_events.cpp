@@ -69,19 +69,6 @@ bool WaitForMessage(int32_t timeout_ms) {
   return MsgWaitForMultipleObjectsEx(0, nullptr, timeout_ms, kWake, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0;
 }
 
-bool InMainWindow(HWND window) {
-  return window != nullptr && (window == main_window || IsChild(main_window, window));
-}
-
-// A key goes to the control that has the focus when the key is handled:
-// typed right after a click into a field, it was queued while the focus
-// was still where the click took it from.
-void FollowFocus(MSG &message) {
-  if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST) return;
-  HWND focus = GetFocus();
-  if (message.hwnd != focus && InMainWindow(message.hwnd) && InMainWindow(focus)) message.hwnd = focus;
-}
-
 }  // namespace
 
 void PostEvent(int32_t code, int32_t id, int32_t kind, const char *text) {
@@ -105,7 +92,6 @@ int32_t WaitEvent(int32_t timeout_ms) {
     // A message sent from another thread is handled inside the peek.
     if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return WindowActivity;
   }
-  FollowFocus(message);
   if (!MoveFocusByTab(message)) {
     TranslateMessage(&message);
     DispatchMessageA(&message);

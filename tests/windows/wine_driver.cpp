@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "x_session.h"
@@ -86,13 +85,20 @@ class Probe {
   std::string buffered_;
 };
 
-// Wine makes and drops windows of its own while a search walks the window
-// tree; a window gone between the listing and the question is no failure.
-int IgnoreVanishedWindows(Display *, XErrorEvent *error) {
-  if (error->error_code != BadWindow && error->error_code != BadDrawable) {
-    std::fprintf(stderr, "X error %d, request %d\n", error->error_code, error->request_code);
+// Whether the X input focus lies in `window` or a window inside it.
+bool HoldsInputFocus(Display *display, Window window) {
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(display, &focus, &revert);
+  while (focus != 0 && focus != PointerRoot && focus != window) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, focus, &root, &parent, &children, &count)) return false;
+    if (children != nullptr) XFree(children);
+    if (parent == root) return false;
+    focus = parent;
   }
-  return 0;
+  return focus == window;
 }
 
 // "text ..." for "text", "" for anything else.
@@ -114,7 +120,7 @@ std::string WindowsBin() {
 }
 
 bool WineProgram::StartProgram(const std::string &name, const std::vector<std::string> &environment) {
-  XSetErrorHandler(IgnoreVanishedWindows);
+  IgnoreVanishedWindows();
   // The window of a program that ended just now may still be about.
   double gone_by = Now() + 20;
   while (AskProbe("window") != "none") {
@@ -122,6 +128,14 @@ bool WineProgram::StartProgram(const std::string &name, const std::vector<std::s
     usleep(10000);
   }
   if (!Launch({"wine", WindowsBin() + "/" + name + ".exe"}, environment)) return false;
+  // The window manager calls the window active before wine has taken the
+  // X input focus, which it does from the program's message loop; keys
+  // sent before that go elsewhere.
+  double give_up = Now() + 20;
+  while (!HoldsInputFocus(display(), window())) {
+    if (Now() > give_up) return false;
+    usleep(5000);
+  }
   return WaitText(7, kFirstCode);
 }
 
