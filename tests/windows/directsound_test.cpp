@@ -116,7 +116,7 @@ TEST(Device, SlotsLoadStartHaltAndReport) {
   // A load replaces it, silent until started; the caller's image may go.
   // Its cursor, however short the sound, rises in whole frames below the
   // data size, never runs back, and is 0 again once the sound is over.
-  for (size_t samples : {4410, 40}) {
+  for (size_t samples : {4410, 441, 40}) {
     SCOPED_TRACE(samples);
     {
       Bytes image = Mono16Wav(TestSamples(samples, 9));
