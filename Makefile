@@ -65,7 +65,7 @@ test-valgrind: build
 # sounds compared with this build's: see scripts/test-platforms. The cross
 # toolchains are installed by scripts/install-platform-deps, not by deps.
 PLATFORMS_DIR ?= build-platforms
-PLATFORMS ?= i686 aarch64 armhf mingw-x64 wasm
+PLATFORMS ?= i686 aarch64 armhf s390x mingw-x64 wasm
 test-platforms: build
 	@scripts/install-platform-deps
 	JOBS=$(JOBS) scripts/test-platforms $(BUILD_DIR) $(PLATFORMS_DIR) $(PLATFORMS)
@@ -76,19 +76,19 @@ test-platforms: build
 # from this machine's build, so it comes first.
 WINDOWS_DIR ?= build-windows
 test-windows: build
-	@scripts/install-platform-deps
+	@scripts/install-platform-deps windows
 	JOBS=$(JOBS) scripts/test-windows $(BUILD_DIR) $(WINDOWS_DIR)
 
 # The Windows package, $(WINDOWS_DIR)/wubble-<version>-windows-x64.zip.
 package-windows:
-	@scripts/install-platform-deps
+	@scripts/install-platform-deps windows
 	JOBS=$(JOBS) scripts/build-windows $(WINDOWS_DIR)
 
 # Processor time of the idle programs over 10 s after the start-up sound:
 # wubble-scope.exe and wubble-lite.exe under wine beside this machine's
 # wubble-scope, in one session (bench/windows_idle.py).
 bench-windows: build
-	@scripts/install-platform-deps
+	@scripts/install-platform-deps windows
 	JOBS=$(JOBS) scripts/build-windows $(WINDOWS_DIR)
 	@scripts/windows-session $(WINDOWS_DIR) python3 bench/windows_idle.py $(BUILD_DIR)/app \
 	  $(WINDOWS_DIR)/stage/wubble-*-windows-x64/bin

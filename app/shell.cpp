@@ -6,9 +6,8 @@
 
 #include "create_wubble.h"
 #include "number_text.h"
-#include "random.h"
+#include "default_generator.h"
 #include "sound.h"
-#include "synth.h"
 #include "toolkit.h"
 #ifdef WUBBLE_SCOPE
 #include "scope.h"
@@ -96,8 +95,8 @@ void PlaySlot() {
 void ActOnControl(int32_t id, int32_t kind) {
   switch (id) {
     case RandomButton:
-      SeedRandom(static_cast<int32_t>(TickCount()));
-      NewSeed(RandomUpTo(2147483647), RefreshRewriteSeed);
+      wubble::SeedRandom(static_cast<int32_t>(wubble::TickCount()));
+      NewSeed(wubble::RandomUpTo(2147483647), RefreshRewriteSeed);
       break;
     case SeedField:
       // Only the user's edits arrive as TextChanged; focus changes do nothing.
@@ -142,7 +141,7 @@ void RefreshStep() {
 }  // namespace
 
 void StartUp() {
-  AllocateSynthArrays();
+  wubble::AllocateSynthArrays();
   ChooseDrawingScale(kProgramName);
   OpenMainWindow(194, kClientHeight, "ZR-Wubble - Tarsk 08");
 #ifdef WUBBLE_SCOPE

@@ -1,47 +1,43 @@
 // Generator benchmarks. Each sound case runs twice: "before" is the frozen
 // straightforward generator the tests use as their oracle, "after" is the
-// product. Both start every sound at phase 0 so they make the same samples.
+// product. Both render every sound as the first of a run, into a zeroed
+// image, so they make the same samples.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <vector>
 
-#include "create_wubble.h"
-#include "params.h"
+#include "default_generator.h"
 #include "reference_generator.h"
-#include "synth.h"
 #include "wav_image.h"
+#include "wubble.h"
 
 namespace {
 
 void Product(benchmark::State &state, int32_t seed, int32_t mutations) {
-  AllocateSynthArrays();
-  std::vector<uint8_t> copy(kWavImageBytes);
+  std::vector<uint8_t> image(wubble::kWavImageBytes);
   for (auto _ : state) {
-    synth.phase = 0;
-    CreateWubble(seed, mutations, 5, 1, copy.data());
-    benchmark::DoNotOptimize(copy.data());
+    RenderWubble(seed, mutations, 5, image.data());
+    benchmark::DoNotOptimize(image.data());
   }
 }
 
 void Before(benchmark::State &state, int32_t seed, int32_t mutations) {
   reference::AllocateSynthArrays();
-  std::vector<uint8_t> image(kWavImageBytes);
+  std::vector<uint8_t> image(reference::kWavImageBytes);
   for (auto _ : state) {
     reference::synth.phase = 0;
-    // The same work as the entry without a device: a fresh zeroed image,
-    // the render, and the copy to the caller's buffer.
-    std::vector<uint8_t> fresh(kWavImageBytes);
-    reference::RenderWubbleImage(seed, mutations, 5, fresh.data());
-    image = fresh;
+    std::fill(image.begin(), image.end(), 0);
+    reference::RenderWubbleImage(seed, mutations, 5, image.data());
     benchmark::DoNotOptimize(image.data());
   }
 }
 
 void MutationRounds(benchmark::State &state) {
   for (auto _ : state) {
-    GenerateEffectParams(9837320);
-    MutateEffectParams(100);
-    benchmark::DoNotOptimize(effect_params);
+    wubble::GenerateEffectParams(9837320);
+    wubble::MutateEffectParams(100);
+    benchmark::DoNotOptimize(wubble::default_generator.params);
   }
 }
 

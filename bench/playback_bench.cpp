@@ -6,10 +6,12 @@
 
 #include <vector>
 
-#include "create_wubble.h"
 #include "sound_device.h"
 #include "synth.h"
 #include "wav_image.h"
+#include "wubble.h"
+
+using namespace wubble;
 
 namespace {
 
@@ -23,10 +25,8 @@ void LoadFullImage(benchmark::State &state) {
     return;
   }
   // The longest sound: 128001 samples.
-  AllocateSynthArrays();
-  synth.phase = 0;
   std::vector<uint8_t> image(kWavImageBytes);
-  int32_t length = RenderWubbleImage(5, 0, 5, image.data());
+  int32_t length = RenderWubble(5, 0, 5, image.data());
   if (length != kWavHeaderBytes + 2 * kMaxSamples) {
     state.SkipWithError("not a full-length sound");
     return;

@@ -5,16 +5,13 @@
 #include <vector>
 
 #include "scope_picture.h"
-#include "synth.h"
-#include "wav_image.h"
+#include "wubble.h"
 
 namespace {
 
 void ScopePass(benchmark::State &state) {
-  AllocateSynthArrays();
-  synth.phase = 0;
-  std::vector<uint8_t> image(kWavImageBytes);
-  RenderWubbleImage(5, 0, 5, image.data());
+  std::vector<uint8_t> image(WUBBLE_IMAGE_BYTES);
+  RenderWubble(5, 0, 5, image.data());
   std::vector<uint8_t> pixels(kScopeBytes);
   uint32_t position = 2;
   for (auto _ : state) {

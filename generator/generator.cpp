@@ -4,24 +4,15 @@
 #include <new>
 #include <type_traits>
 
+namespace wubble {
+
 // A generator is made by zeroing it; nothing may need a constructor.
 static_assert(std::is_trivial<WubbleGenerator>::value, "a zeroed generator is a fresh one");
 
-WubbleGenerator default_generator;
-
-RandomState &random_state = default_generator.random;
-EffectParams &effect_params = default_generator.params;
-SynthState &synth = default_generator.synth;
-int32_t *&StageLengths = default_generator.stage_lengths;
-float *&PhaserBuffer = default_generator.phaser_buffer;
-float *&NoiseBuffer = default_generator.noise_buffer;
-
 WubbleGenerator *NewGenerator() {
-  // Value-initialised, so zeroed, and aligned as its random runs ask.
-  WubbleGenerator *g = new (std::nothrow) WubbleGenerator();
+  WubbleGenerator *g = new (std::nothrow) WubbleGenerator();  // value-initialised: zeroed
   if (!g) return nullptr;
-  AllocateSynthArrays(*g);
-  if (g->stage_lengths && g->phaser_buffer && g->noise_buffer) return g;
+  if (PrepareSynthArrays(*g)) return g;
   FreeGenerator(g);
   return nullptr;
 }
@@ -33,3 +24,5 @@ void FreeGenerator(WubbleGenerator *g) {
   std::free(g->noise_buffer);
   delete g;
 }
+
+}  // namespace wubble

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace wubble {
+
 // Small integral exponents are multiplied out in double: a square of a
 // single-precision base is exact, and its cube is rounded once, so both are
 // correctly rounded on every platform, which no libm promises for pow.
@@ -16,3 +18,4 @@ double PowDoubleGeneral(double base, double exponent) {
   return result;
 }
 
+}  // namespace wubble

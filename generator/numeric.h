@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
+namespace wubble {
+
 // Any exponent; the inline PowDouble below covers the common ones.
 double PowDoubleGeneral(double base, double exponent);
 
@@ -50,3 +52,5 @@ inline int32_t RoundToInt(double x) {
   return int32_t(rounded);
 #endif
 }
+
+}  // namespace wubble

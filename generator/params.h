@@ -2,6 +2,10 @@
 #pragma once
 #include <cstdint>
 
+struct WubbleGenerator;
+
+namespace wubble {
+
 struct EffectParams {
   int32_t waveform;  // 0 square, 1 saw, 2 sine, 3 noise
   float pitch_start;
@@ -29,14 +33,8 @@ struct EffectParams {
   float step_ratio;
 };
 
-struct WubbleGenerator;
-
-// The default generator's parameters (see generator.h).
-extern EffectParams &effect_params;
-
 // Reseed the generator's random source and draw its parameters; mutate them.
 void GenerateEffectParams(WubbleGenerator &g, int32_t seed);
 void MutateEffectParams(WubbleGenerator &g, int32_t mutations);
-// The same on the default generator.
-void GenerateEffectParams(int32_t seed);
-void MutateEffectParams(int32_t mutations);
+
+}  // namespace wubble

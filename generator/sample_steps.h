@@ -1,8 +1,7 @@
 // The per-sample steps of the synthesis, before its 9 passes: retrigger,
-// pitch, envelope and effects, and what they hand to the passes. The render
-// includes them to have them compiled with it, once per instruction set, but
-// StepSample stays a call of its own: inlined into the loop around the
-// passes it slows the loop down.
+// pitch, envelope and effects, and what they hand to the passes. Only
+// synth_render.cpp includes this. StepSample stays a call of its own:
+// inlined into the loop around the passes it slows the loop down.
 #pragma once
 #include <cmath>
 #include <cstdint>
@@ -13,6 +12,8 @@
 #include "params.h"
 #include "synth.h"
 #include "vibrato.h"
+
+namespace wubble {
 
 // What the per-sample steps hand to the passes of one sample. Nothing in
 // them depends on the filters, so the next sample's are made while the
@@ -31,8 +32,6 @@ inline double ExactComplement(float d) {
   double keep = 1.0 - double(d);
   return keep != 0.0 && 1.0 - keep == double(d) ? keep : NAN;
 }
-
-namespace steps {
 
 inline void AdvanceRetrigger(WubbleGenerator &g) {
   SynthState &s = g.synth;
@@ -102,13 +101,10 @@ inline void AdvanceEffects(SynthState &s) {
   }
 }
 
-}  // namespace steps
-
 // The per-sample steps; everything in `in` but the oscillator values.
-WUBBLE_INLINE void StepSampleBody(WubbleGenerator &g, SampleInputs &in) {
+WUBBLE_NOINLINE inline void StepSample(WubbleGenerator &g, SampleInputs &in) {
   const EffectParams &p = g.params;
   SynthState &s = g.synth;
-  using namespace steps;
   AdvanceRetrigger(g);
   AdvancePitch(s, p);
   AdvanceEnvelope(s, g.stage_lengths, p);
@@ -119,5 +115,4 @@ WUBBLE_INLINE void StepSampleBody(WubbleGenerator &g, SampleInputs &in) {
   in.phaser_lag = uint32_t(s.phaser_lag);
 }
 
-// The build for any x86-64 processor; the render makes its own for AVX2.
-WUBBLE_NOINLINE inline void StepSample(WubbleGenerator &g, SampleInputs &in) { StepSampleBody(g, in); }
+}  // namespace wubble

@@ -8,6 +8,8 @@
 #include "params.h"
 #include "random.h"
 
+namespace wubble {
+
 // Every assignment evaluates in double and rounds once to its destination:
 // fields are widened with double() before they meet other operands, and
 // single-precision constants (the f suffix) widen exactly where they meet a
@@ -25,9 +27,14 @@ void AllocateSynthArrays(WubbleGenerator &g) {
   g.noise_buffer = ReplaceArray(g.noise_buffer, kNoiseBufferSize);
 }
 
-void AllocateSynthArrays() { AllocateSynthArrays(default_generator); }
+bool PrepareSynthArrays(WubbleGenerator &g) {
+  if (!g.stage_lengths || !g.phaser_buffer || !g.noise_buffer) AllocateSynthArrays(g);
+  return g.stage_lengths && g.phaser_buffer && g.noise_buffer;
+}
 
-void FillNoise(WubbleGenerator &g) { FillSignedSpans(g.random, g.noise_buffer, 33); }
+void FillNoise(WubbleGenerator &g) {
+  for (int k = 0; k <= 32; k++) g.noise_buffer[k] = float(RandomSpan(g, 2.0f) - 1.0f);
+}
 
 // The pitch part, which a retrigger restarts.
 static void ResetPitch(SynthState &s, const EffectParams &p) {
@@ -99,4 +106,4 @@ void ResetSynth(WubbleGenerator &g, int32_t full) {
   ResetRetrigger(g.synth, p);
 }
 
-void ResetSynth(int32_t full) { ResetSynth(default_generator, full); }
+}  // namespace wubble

@@ -3,6 +3,10 @@
 #pragma once
 #include <cstdint>
 
+struct WubbleGenerator;
+
+namespace wubble {
+
 struct SynthState {
   double period;        // oscillator period, in passes
   double max_period;
@@ -43,39 +47,27 @@ constexpr int kStageLengthsSize = 6;
 constexpr int kPhaserBufferSize = 1026;
 constexpr int kNoiseBufferSize = 34;
 
-struct WubbleGenerator;
-
-// The default generator's state and work arrays (see generator.h).
-extern SynthState &synth;
-extern int32_t *&StageLengths;
-extern float *&PhaserBuffer;
-extern float *&NoiseBuffer;
-
-// Receives each sample as it is made.
-typedef void (*SampleSink)(int16_t sample, void *user);
-
-// Each call works on the generator it is given; the forms without one work
-// on the default generator.
+// Replaces the generator's work arrays with fresh zeroed ones.
 void AllocateSynthArrays(WubbleGenerator &g);
-void AllocateSynthArrays();
-void FillNoise(WubbleGenerator &g);  // 33 draws into its NoiseBuffer[0..32]
+// Allocates them when they are missing; false when they cannot be had.
+bool PrepareSynthArrays(WubbleGenerator &g);
+// 33 draws into NoiseBuffer[0..32].
+void FillNoise(WubbleGenerator &g);
 void ResetSynth(WubbleGenerator &g, int32_t full);
-void ResetSynth(int32_t full);
-int32_t RenderSamples(float volume_gain, SampleSink sink, void *user);
 
-// RenderSamples storing each sample straight into `out` as 16-bit
-// little-endian, 2 bytes a sample. Returns N.
-int32_t RenderSamplesInto(WubbleGenerator &g, float volume_gain, uint8_t *out);
-
-// One step of RenderSamples: makes the next sample, when `running` is 1,
-// and returns its level just before the conversion to 16 bits (within
-// -30000..30000); 0 when the sound has ended.
-float RenderOneSample(float volume_gain);
+// The samples of the sound that ResetSynth(g, 1) set up, each stored as
+// 16-bit little-endian at out + 2 * i; returns their count N.
+int32_t RenderSamples(WubbleGenerator &g, float volume_gain, uint8_t *out);
+// The render loop: makes samples, at most `max_count`, until the sound
+// ends, and stores the sum of each sample's passes, before the output
+// scaling, in sums[i]; returns how many it made. The state is complete
+// between two calls, so a sound may be made in pieces of any size.
+int32_t RenderSums(WubbleGenerator &g, float *sums, int32_t max_count);
 
 // The output scaling of a sum of passes, before the conversion to 16 bits.
 float ScaleOutput(float acc, float volume_gain);
-// The conversion of a level to a sample.
-int16_t ToSample(float level);
-// `count` sums of passes scaled and converted, each stored as 16-bit
-// little-endian at out + 2 * i.
-void ScaleSamplesInto(const float *acc, int32_t count, float volume_gain, uint8_t *out);
+// `count` sums of passes scaled and converted to samples, each stored as
+// 16-bit little-endian at out + 2 * i.
+void ScaleSamples(const float *sums, int32_t count, float volume_gain, uint8_t *out);
+
+}  // namespace wubble

@@ -26,7 +26,7 @@
 #include "sample_steps.h"
 #include "synth.h"
 
-namespace passes {
+namespace wubble {
 
 template <int kWaveform>
 void FillOscillator(WubbleGenerator &g, SampleInputs &in) {
@@ -319,4 +319,4 @@ WUBBLE_INLINE float SamplePasses(WubbleGenerator &g, FilterState &f, const Sampl
   return acc;
 }
 
-}  // namespace passes
+}  // namespace wubble

@@ -14,6 +14,8 @@
 
 #include "numeric.h"
 
+namespace wubble {
+
 // Phases beyond this go to libm, which reduces them more carefully.
 constexpr double kNearSineRange = 1048576.0;  // 2^20
 // The bound the period's test allows for, 2.3e-10. NearSine's own error is
@@ -73,3 +75,5 @@ inline int32_t VibratoPeriod(double period, float phase, float amp) {
   }
   return VibratoPeriodWith(period, std::sin(x), amp);
 }
+
+}  // namespace wubble

@@ -2,9 +2,7 @@
 
 #include <cstring>
 
-#include "generator.h"
-#include "params.h"
-#include "synth.h"
+namespace wubble {
 
 float VolumeGain(int32_t volume) {
   int8_t byte = int8_t(uint8_t(uint32_t(volume) & 0xFFu));
@@ -36,8 +34,7 @@ static void Put32(uint8_t *at, uint32_t value) {
   for (int i = 0; i < 4; i++) at[i] = uint8_t(value >> (8 * i));
 }
 
-// Everything but the two size fields, which are known only after rendering.
-static void WriteWavHeader(uint8_t *image) {
+void WriteWavHeader(uint8_t *image) {
   const WaveFormat &f = wave_format;
   PutTag(image + 0, "RIFF");
   PutTag(image + 8, "WAVE");
@@ -53,29 +50,9 @@ static void WriteWavHeader(uint8_t *image) {
   PutTag(image + 38, "data");
 }
 
-int32_t WriteWavImage(WubbleGenerator &g, float volume_gain, uint8_t *image) {
-  ResetSynth(g, 1);  // continues the random sequence: nothing may draw before it
-  WriteWavHeader(image);
-  int32_t count = RenderSamplesInto(g, volume_gain, image + kWavHeaderBytes);
+void WriteWavSizes(uint8_t *image, int32_t count) {
   Put32(image + 42, uint32_t(2 * count));
   Put32(image + 4, uint32_t(38 + 2 * count));
-  return kWavHeaderBytes + 2 * count;
 }
 
-int32_t WriteWavImage(float volume_gain, uint8_t *image) {
-  return WriteWavImage(default_generator, volume_gain, image);
-}
-
-int32_t RenderWubbleImage(WubbleGenerator &g, int32_t seed, int32_t mutations, int32_t volume,
-                          uint8_t *image) {
-  float volume_gain = VolumeGain(volume);
-  g.synth.running = 1;
-  GenerateEffectParams(g, seed);
-  MutateEffectParams(g, mutations);
-  return WriteWavImage(g, volume_gain, image);
-}
-
-int32_t RenderWubbleImage(int32_t seed, int32_t mutations, int32_t volume,
-                          uint8_t *image) {
-  return RenderWubbleImage(default_generator, seed, mutations, volume, image);
-}
+}  // namespace wubble

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+namespace wubble {
+
 constexpr int32_t kWavImageBytes = 260000;
 constexpr int32_t kWavHeaderBytes = 46;
 
@@ -20,23 +22,12 @@ struct WaveFormat {
 // generator.
 extern const WaveFormat wave_format;
 
-struct WubbleGenerator;
-
-// Builds the image of one sound into `image` (kWavImageBytes, zero-filled)
-// with generator `g`: parameters, synthesis reset, header, samples, sizes.
-// Returns the content length 46 + 2N. Continues the oscillator phase of the
-// sound `g` made before.
-int32_t RenderWubbleImage(WubbleGenerator &g, int32_t seed, int32_t mutations, int32_t volume,
-                          uint8_t *image);
-// The same with the default generator.
-int32_t RenderWubbleImage(int32_t seed, int32_t mutations, int32_t volume,
-                          uint8_t *image);
-
-// The second half of RenderWubbleImage: resets the synthesis for the
-// current EffectParams and writes the header, the samples and the sizes.
-// `running` must be 1.
-int32_t WriteWavImage(WubbleGenerator &g, float volume_gain, uint8_t *image);
-int32_t WriteWavImage(float volume_gain, uint8_t *image);
+// Everything but the two size fields, which are known only after rendering.
+void WriteWavHeader(uint8_t *image);
+// The size fields of an image of `count` samples.
+void WriteWavSizes(uint8_t *image, int32_t count);
 
 // volume is a signed byte; wider values keep their low 8 bits.
 float VolumeGain(int32_t volume);
+
+}  // namespace wubble

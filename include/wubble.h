@@ -71,11 +71,11 @@ WUBBLE_API int32_t WubbleVersion(void);
  * volume: the tool's volume bar, 0..127 (it starts at 5); read as a signed
  * byte, so a negative volume inverts the wave.
  *
- * A mutation round costs about 0.2 microseconds on a current x86-64
+ * A mutation round costs about 0.4 microseconds on a current x86-64
  * processor, more on slower ones: 1000000 rounds (the limit of wubble-render
- * and of the call text pasted into the tool's window) add
- * about 0.2 s, and 2^31 - 1 rounds hold the call, which cannot be
- * interrupted, for some seven minutes or more. */
+ * and of the call text pasted into the tool's window) add about 0.4 s, and
+ * 2^31 - 1 rounds hold the call, which cannot be interrupted, for some
+ * fifteen minutes or more. */
 
 /* Fills dest (WUBBLE_IMAGE_BYTES) with the WAV image of the sound as the
  * first sound of a run and returns its content length, 46 + 2 x samples.

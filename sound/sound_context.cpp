@@ -2,6 +2,8 @@
 
 #include "sound_state.h"
 
+namespace wubble {
+
 SoundContextScope::SoundContextScope() {
   ALCcontext *own = sound_output.context;
   if (own == nullptr) return;
@@ -34,3 +36,5 @@ void LearnContextCalls() {
   sound_output.get_thread_context = get;
   sound_output.set_thread_context = set;
 }
+
+}  // namespace wubble

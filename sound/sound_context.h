@@ -6,6 +6,8 @@
 #include <AL/alc.h>
 #include <AL/alext.h>
 
+namespace wubble {
+
 // Where the thread-context extension exists, the service's context is set
 // as this thread's context and the process-wide one is never touched (so
 // other threads of the host see no change at all); elsewhere the
@@ -26,3 +28,5 @@ class SoundContextScope {
 
 // Looks up the thread-context calls; runs before the first scope.
 void LearnContextCalls();
+
+}  // namespace wubble

@@ -18,6 +18,8 @@
 #include "sound_context.h"
 #include "sound_state.h"
 
+namespace wubble {
+
 namespace {
 
 struct DeviceTime {
@@ -90,6 +92,10 @@ void MarkPlayStart(SoundSlot &sound) {
   sound.heard_frames = -double(ReadDeviceTime(sound.source).latency_ns) * sound.sample_rate / 1e9;
   sound.heard_at_ns = SteadyNs();
 }
+
+}  // namespace wubble
+
+using namespace wubble;
 
 // A paused device has nothing left to play.
 uint32_t SoundCursor(int32_t slot) {

@@ -7,6 +7,8 @@
 #include "sound_idle.h"
 #include "sound_state.h"
 
+namespace wubble {
+
 SoundOutput sound_output;
 
 namespace {
@@ -89,6 +91,10 @@ int32_t InitSoundOutputOnDevice(ALCdevice *device, const ALCint *context_attribu
   PauseWhenSilent();
   return SoundDeviceReady();
 }
+
+}  // namespace wubble
+
+using namespace wubble;
 
 // Opens no second device when already started: a silent service stays
 // silent, and a lost device stays lost, until ReleaseSounds.

@@ -6,8 +6,12 @@
 
 #include <AL/alc.h>
 
+namespace wubble {
+
 // Starts the service on `device` with a context made from
 // `context_attributes` (may be null). The service takes `device` over in
 // every case: it closes it in ReleaseSounds, or at once when it cannot use
 // it or was started already. Returns non-zero when the device is ready.
 int32_t InitSoundOutputOnDevice(ALCdevice *device, const ALCint *context_attributes);
+
+}  // namespace wubble

@@ -6,6 +6,8 @@
 #include "sound_context.h"
 #include "sound_state.h"
 
+namespace wubble {
+
 std::mutex sound_lock;
 
 namespace {
@@ -112,3 +114,5 @@ void ResumeForStart() {
   sound_output.resume_device(sound_output.device);
   sound_output.paused = false;
 }
+
+}  // namespace wubble

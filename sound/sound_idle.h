@@ -5,6 +5,8 @@
 // with sound_lock held and on the service's own context.
 #pragma once
 
+namespace wubble {
+
 // Looks up the pause and event calls; runs on the service's context, before
 // the other calls here.
 void LearnPauseCalls();
@@ -20,3 +22,5 @@ void PauseWhenSilent();
 
 // Resumes a paused device, before a start.
 void ResumeForStart();
+
+}  // namespace wubble

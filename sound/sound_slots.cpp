@@ -5,6 +5,8 @@
 #include "sound_state.h"
 #include "wav_reader.h"
 
+namespace wubble {
+
 namespace {
 
 ALenum BufferFormat(const SoundImageView &view) {
@@ -45,6 +47,10 @@ SoundSlot *FindSoundSlot(int32_t slot) {
   auto found = sound_output.slots.find(slot);
   return found == sound_output.slots.end() ? nullptr : &found->second;
 }
+
+}  // namespace wubble
+
+using namespace wubble;
 
 // Everything that can fail happens before the slot's old sound is touched, so
 // a failed load leaves that sound loaded and, if it was playing, playing.

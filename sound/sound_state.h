@@ -8,6 +8,8 @@
 #include <AL/alc.h>
 #include <AL/alext.h>
 
+namespace wubble {
+
 struct SoundSlot {
   ALuint buffer = 0;
   ALuint source = 0;
@@ -62,3 +64,5 @@ SoundSlot *FindSoundSlot(int32_t slot);
 // Right after a start that the device accepted: from here on SoundCursor
 // follows the sound until its last frame has been heard.
 void MarkPlayStart(SoundSlot &sound);
+
+}  // namespace wubble

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace wubble {
+
 namespace {
 
 const uint16_t kIntegerPcm = 1;
@@ -84,3 +86,5 @@ bool ReadSoundImage(const uint8_t *image, uint32_t length, SoundImageView *out) 
   *out = view;
   return true;
 }
+
+}  // namespace wubble

@@ -5,6 +5,8 @@
 #pragma once
 #include <cstdint>
 
+namespace wubble {
+
 struct SoundImageView {
   uint16_t format_tag;  // 1, integer PCM, also for an extensible record holding it
   uint16_t channels;
@@ -26,3 +28,5 @@ struct SoundImageView {
 // block align those imply (the device plays whole frames only). Returns
 // false, leaving *out untouched, for anything else.
 bool ReadSoundImage(const uint8_t *image, uint32_t length, SoundImageView *out);
+
+}  // namespace wubble

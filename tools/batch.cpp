@@ -19,6 +19,7 @@
 
 #include "generator.h"
 #include "render_args.h"
+#include "render_wubble.h"
 #include "safe_write.h"
 #include "shown_text.h"
 #include "stop_requests.h"
@@ -121,9 +122,7 @@ void RenderSounds(Batch &batch, Worker &worker) {
   uint8_t *image = worker.image.get();
   for (size_t i; (i = batch.next++) < batch.sounds.size();) {
     const BatchSound &s = batch.sounds[i];
-    worker.generator->synth.phase = 0;
-    std::fill(image, image + kWavImageBytes, 0);
-    int32_t length = RenderWubbleImage(*worker.generator, s.seed, s.mutations, s.volume, image);
+    int32_t length = wubble::RenderFirstSound(*worker.generator, s.seed, s.mutations, s.volume, image);
     if (!BeginFile(batch)) break;
     // The temporary name does not end in .wav, so no sound's file is ever
     // left partly written under its name.
@@ -188,10 +187,10 @@ std::vector<std::unique_ptr<Worker>> MakeWorkers(int wanted) {
   for (int t = 0; t < wanted; t++) {
     std::unique_ptr<Worker> worker(new (std::nothrow) Worker);
     if (!worker) break;
-    worker->image.reset(new (std::nothrow) uint8_t[kWavImageBytes]);
-    worker->generator = NewGenerator();
+    worker->image.reset(new (std::nothrow) uint8_t[wubble::kWavImageBytes]);
+    worker->generator = wubble::NewGenerator();
     if (!worker->image || !worker->generator) {
-      FreeGenerator(worker->generator);
+      wubble::FreeGenerator(worker->generator);
       break;
     }
     workers.push_back(std::move(worker));
@@ -215,7 +214,7 @@ std::string StartWorkers(Batch &batch, std::vector<std::unique_ptr<Worker>> &wor
     std::lock_guard<std::mutex> lock(batch.mutex);
     batch.running++;
   }
-  for (size_t t = started; t < workers.size(); t++) FreeGenerator(workers[t]->generator);
+  for (size_t t = started; t < workers.size(); t++) wubble::FreeGenerator(workers[t]->generator);
   workers.resize(started);
   return refused;
 }
@@ -254,7 +253,7 @@ int RenderBatch(Batch &batch, int wanted) {
   FollowWorkers(batch);
   for (auto &worker : workers) {
     worker->thread.join();
-    FreeGenerator(worker->generator);
+    wubble::FreeGenerator(worker->generator);
   }
   return batch.failed ? 1 : 0;
 }

@@ -8,15 +8,14 @@
 #include <vector>
 
 #include "batch.h"
-#include "params.h"
+#include "default_generator.h"
 #include "render_args.h"
 #include "safe_write.h"
 #include "shown_text.h"
-#include "synth.h"
 #include "wav_image.h"
 #include "wubble.h"
 
-static void PrintParams(const EffectParams &p) {
+static void PrintParams(const wubble::EffectParams &p) {
   std::printf("waveform %d\n", p.waveform);
   const struct { const char *name; float value; } fields[] = {
       {"pitch_start", p.pitch_start},     {"pitch_floor", p.pitch_floor},
@@ -62,16 +61,19 @@ int main(int argc, char **argv) {
                   WUBBLE_VERSION_PATCH);
       return FinishStandardOutput() ? 0 : 1;
     case kPrintParams:
-      GenerateEffectParams(args.seed);
-      MutateEffectParams(args.mutations);
-      PrintParams(effect_params);
+      wubble::GenerateEffectParams(args.seed);
+      wubble::MutateEffectParams(args.mutations);
+      PrintParams(wubble::default_generator.params);
       return FinishStandardOutput() ? 0 : 1;
     case kWriteWav:
       break;
   }
-  AllocateSynthArrays();
-  std::vector<uint8_t> image(kWavImageBytes);
-  size_t length = size_t(RenderWubbleImage(args.seed, args.mutations, args.volume, image.data()));
+  std::vector<uint8_t> image(wubble::kWavImageBytes);
+  size_t length = size_t(RenderWubble(args.seed, args.mutations, args.volume, image.data()));
+  if (length == 0) {
+    std::fprintf(stderr, "wubble-render: out of memory\n");
+    return 1;
+  }
   bool to_stdout = args.output == "-";
   if (to_stdout ? !WriteStandardOutput(image.data(), length)
                 : !WriteFileSafely(args.output, image.data(), length)) {

@@ -17,6 +17,8 @@
 #include "sound.h"
 #include "wav_reader.h"
 
+using namespace wubble;
+
 namespace {
 
 ALCdevice *device = nullptr;

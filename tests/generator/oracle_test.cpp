@@ -8,11 +8,14 @@
 #include <vector>
 
 #include "params.h"
-#include "processor.h"
 #include "random.h"
 #include "reference_generator.h"
+#include "render_wubble.h"
 #include "synth.h"
+#include "test_generator.h"
 #include "wav_image.h"
+
+using namespace wubble;
 
 namespace {
 
@@ -42,20 +45,20 @@ std::vector<Sound> VariedSounds() {
   return sounds;
 }
 
-void CheckSameParams() {
-  const EffectParams &a = effect_params;
+void CheckSameParams(const WubbleGenerator &g) {
+  const EffectParams &a = g.params;
   const reference::EffectParams &b = reference::effect_params;
   static_assert(sizeof a == sizeof b, "same record");
   EXPECT_EQ(0, std::memcmp(&a, &b, sizeof a));
 }
 
-bool SameRandomState() {
+bool SameRandomState(const WubbleGenerator &g) {
   for (int e = 0; e < 17; e++) {
-    if (random_state.table[e].first != reference::random_state.table[e].first ||
-        random_state.table[e].second != reference::random_state.table[e].second)
+    if (g.random.table[e].first != reference::random_state.table[e].first ||
+        g.random.table[e].second != reference::random_state.table[e].second)
       return false;
   }
-  return random_state.lead == reference::random_state.lead;
+  return g.random.lead == reference::random_state.lead;
 }
 
 // Parameter sets that seeds rarely or never give, set directly: the same
@@ -64,7 +67,7 @@ bool SameRandomState() {
 struct Crafted {
   const char *name;
   void (*set)(EffectParams &p);
-  bool (*premise)();
+  bool (*premise)(const WubbleGenerator &g);
 };
 
 void Base(EffectParams &p) {
@@ -88,7 +91,7 @@ const Crafted kCrafted[] = {
        p.lowpass_resonance = 0.0f;
        p.lowpass_sweep = -20000.0f;
      },
-     [] { return !std::isfinite(synth.lp_out) && std::isnan(synth.hp_out); }},
+     [](const WubbleGenerator &g) { return !std::isfinite(g.synth.lp_out) && std::isnan(g.synth.hp_out); }},
     // A NaN sweep makes hp_coeff NaN, which no clamp catches.
     {"NaN high-pass",
      [](EffectParams &p) {
@@ -96,7 +99,7 @@ const Crafted kCrafted[] = {
        p.waveform = 2;
        p.highpass_sweep = std::nanf("");
      },
-     [] { return std::isnan(synth.hp_coeff); }},
+     [](const WubbleGenerator &g) { return std::isnan(g.synth.hp_coeff); }},
     // 1 - damping is not exact in double.
     {"tiny low-pass damping",
      [](EffectParams &p) {
@@ -104,7 +107,7 @@ const Crafted kCrafted[] = {
        p.waveform = 1;
        p.lowpass_resonance = 30000.0f;
      },
-     [] { return 1.0 - (1.0 - double(synth.lp_damping)) != double(synth.lp_damping); }},
+     [](const WubbleGenerator &g) { return 1.0 - (1.0 - double(g.synth.lp_damping)) != double(g.synth.lp_damping); }},
     // The strongest resonance, a fast sweep up to the largest coefficient.
     {"resonant low-pass",
      [](EffectParams &p) {
@@ -114,7 +117,7 @@ const Crafted kCrafted[] = {
        p.lowpass_resonance = 1.0f;
        p.lowpass_sweep = 1.0f;
      },
-     [] { return synth.lp_coeff == 0.1f; }},
+     [](const WubbleGenerator &g) { return g.synth.lp_coeff == 0.1f; }},
     // The low-pass coefficient decays to the smallest values, where lp_out
     // stops moving for long stretches.
     {"settling low-pass",
@@ -125,7 +128,7 @@ const Crafted kCrafted[] = {
        p.hold_time = 1.0f;
        p.release_time = 1.0f;
      },
-     [] { return synth.lp_coeff < 1e-30f && synth.lp_coeff > 0.0f; }},
+     [](const WubbleGenerator &g) { return g.synth.lp_coeff < 1e-30f && g.synth.lp_coeff > 0.0f; }},
     // Noise at the shortest period: a refill every 8 passes.
     {"noise at period 8",
      [](EffectParams &p) {
@@ -135,7 +138,7 @@ const Crafted kCrafted[] = {
        p.pitch_slide = 0.5f;
        p.hold_time = 1.0f;
      },
-     [] { return synth.period_int == 8; }},
+     [](const WubbleGenerator &g) { return g.synth.period_int == 8; }},
     // Deep, fast vibrato around a short period, a retrigger and a pitch step.
     {"vibrato and step",
      [](EffectParams &p) {
@@ -148,7 +151,7 @@ const Crafted kCrafted[] = {
        p.step_speed = 0.6f;
        p.step_ratio = -0.4f;
      },
-     [] { return synth.wobble_amp == 0.5f && synth.retrigger_limit > 0; }},
+     [](const WubbleGenerator &g) { return g.synth.wobble_amp == 0.5f && g.synth.retrigger_limit > 0; }},
     // Every stage of length 0: three samples.
     {"zero stages",
      [](EffectParams &p) {
@@ -158,7 +161,7 @@ const Crafted kCrafted[] = {
        p.phaser_offset = -1.0f;
        p.phaser_sweep = 1.0f;
      },
-     [] { return StageLengths[1] == 0 && StageLengths[2] == 0; }},
+     [](const WubbleGenerator &g) { return g.stage_lengths[1] == 0 && g.stage_lengths[2] == 0; }},
 };
 
 // Same value and, for floats, same bits (NaN included).
@@ -167,8 +170,8 @@ bool Same(T a, T b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-void CheckSameState() {
-  const SynthState &a = synth;
+void CheckSameState(const WubbleGenerator &g) {
+  const SynthState &a = g.synth;
   const reference::SynthState &b = reference::synth;
 #define SAME_FIELD(f) EXPECT_TRUE(Same(a.f, b.f)) << #f << " " << a.f << " " << b.f
   SAME_FIELD(period); SAME_FIELD(max_period); SAME_FIELD(slide); SAME_FIELD(slide_accel);
@@ -180,78 +183,52 @@ void CheckSameState() {
   SAME_FIELD(lp_damping); SAME_FIELD(hp_out); SAME_FIELD(hp_coeff); SAME_FIELD(hp_coeff_mul);
   SAME_FIELD(phaser_pos); SAME_FIELD(phaser_delta); SAME_FIELD(phaser_lag); SAME_FIELD(phaser_write);
 #undef SAME_FIELD
-  EXPECT_EQ(0, std::memcmp(PhaserBuffer, reference::PhaserBuffer, kPhaserBufferSize * sizeof(float)));
-  EXPECT_EQ(0, std::memcmp(NoiseBuffer, reference::NoiseBuffer, kNoiseBufferSize * sizeof(float)));
+  EXPECT_EQ(0, std::memcmp(g.phaser_buffer, reference::PhaserBuffer, kPhaserBufferSize * sizeof(float)));
+  EXPECT_EQ(0, std::memcmp(g.noise_buffer, reference::NoiseBuffer, kNoiseBufferSize * sizeof(float)));
 }
 
-// Each case runs on every build of the hot loops the processor can run.
-class Oracle : public testing::TestWithParam<InstructionSet> {
- protected:
-  void SetUp() override {
-    widest_set_allowed = GetParam();
-    // A set this build or processor lacks would only run the narrower build
-    // again, which takes long under an emulator.
-    if (InstructionSetInUse() != GetParam()) GTEST_SKIP() << "no build for this set here";
-  }
-  void TearDown() override { widest_set_allowed = kAvx512Set; }
-};
-
-std::string SetName(const testing::TestParamInfo<InstructionSet> &info) {
-  switch (info.param) {
-    case kAvx512Set: return "Avx512WherePresent";
-    case kAvx2Set: return "Avx2WherePresent";
-    default: return "Baseline";
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(Builds, Oracle, testing::Values(kAvx512Set, kAvx2Set, kBaselineSet), SetName);
-
-TEST_P(Oracle, CraftedParameterSetsMatchTheStraightforwardGenerator) {
-  AllocateSynthArrays();
+TEST(Oracle, CraftedParameterSetsMatchTheStraightforwardGenerator) {
+  WubbleGenerator &g = FreshGenerator();
   reference::AllocateSynthArrays();
-  synth = SynthState{};
   reference::synth = reference::SynthState{};
-  SeedRandom(99);
+  SeedRandom(g, 99);
   reference::SeedRandom(99);
   std::vector<uint8_t> ours(kWavImageBytes), theirs(kWavImageBytes);
   for (const Crafted &c : kCrafted) {
     SCOPED_TRACE(c.name);
-    c.set(effect_params);
-    std::memcpy(&reference::effect_params, &effect_params, sizeof effect_params);
+    c.set(g.params);
+    std::memcpy(&reference::effect_params, &g.params, sizeof g.params);
     std::fill(ours.begin(), ours.end(), 0);
     std::fill(theirs.begin(), theirs.end(), 0);
-    synth.running = 1;
     reference::synth.running = 1;
-    int32_t a = WriteWavImage(VolumeGain(10), ours.data());
+    int32_t a = RenderParams(g, VolumeGain(10), ours.data());
     int32_t b = reference::WriteWavImage(reference::VolumeGain(10), theirs.data());
-    EXPECT_TRUE(c.premise());
+    EXPECT_TRUE(c.premise(g));
     ASSERT_EQ(a, b);
     ASSERT_TRUE(ours == theirs);
-    ASSERT_TRUE(SameRandomState());
-    CheckSameState();
+    ASSERT_TRUE(SameRandomState(g));
+    CheckSameState(g);
   }
 }
 
-TEST_P(Oracle, VariedSoundsInOneRunMatchTheStraightforwardGenerator) {
-  AllocateSynthArrays();
+TEST(Oracle, VariedSoundsInOneRunMatchTheStraightforwardGenerator) {
+  WubbleGenerator &g = FreshGenerator();
   reference::AllocateSynthArrays();
-  synth = SynthState{};
   reference::synth = reference::SynthState{};
   std::vector<uint8_t> ours(kWavImageBytes), theirs(kWavImageBytes);
   int waveforms[4] = {};
   for (const Sound &s : VariedSounds()) {
     SCOPED_TRACE(testing::Message() << s.seed << " " << s.mutations << " " << s.volume);
-    std::fill(ours.begin(), ours.end(), 0);
     std::fill(theirs.begin(), theirs.end(), 0);
-    int32_t a = RenderWubbleImage(s.seed, s.mutations, s.volume, ours.data());
+    int32_t a = RenderWubbleImage(g, s.seed, s.mutations, s.volume, ours.data());
     int32_t b = reference::RenderWubbleImage(s.seed, s.mutations, s.volume, theirs.data());
     ASSERT_EQ(a, b);
     ASSERT_TRUE(ours == theirs);
-    CheckSameParams();
-    ASSERT_TRUE(SameRandomState());
-    ASSERT_EQ(synth.phase, reference::synth.phase);  // carried into the next sound
-    CheckSameState();
-    waveforms[effect_params.waveform]++;
+    CheckSameParams(g);
+    ASSERT_TRUE(SameRandomState(g));
+    ASSERT_EQ(g.synth.phase, reference::synth.phase);  // carried into the next sound
+    CheckSameState(g);
+    waveforms[g.params.waveform]++;
   }
   for (int w = 0; w < 4; w++) EXPECT_GE(waveforms[w], 3) << "waveform " << w;
 }

@@ -4,20 +4,24 @@
 
 #include "params.h"
 #include "random.h"
-#include "random_helpers.h"
+#include "test_generator.h"
 #include "wav_image.h"
+
+using namespace wubble;
 
 namespace {
 
+WubbleGenerator g;  // its work arrays are not needed here
+
 void Generate(int32_t seed, int32_t mutations) {
-  GenerateEffectParams(seed);
-  MutateEffectParams(mutations);
+  GenerateEffectParams(g, seed);
+  MutateEffectParams(g, mutations);
 }
 
 TEST(Params, StartUpSoundWithoutMutation) {
   Generate(9837320, 0);
-  EXPECT_EQ(DrawsSinceSeed(9837320), 25);
-  const EffectParams &p = effect_params;
+  EXPECT_EQ(DrawsSinceSeed(g, 9837320), 25);
+  const EffectParams &p = g.params;
   EXPECT_EQ(p.waveform, 0);
   EXPECT_EQ(VolumeGain(5), 0.5f);
   EXPECT_EQ(p.pitch_start, 0.38520873f);
@@ -47,9 +51,9 @@ TEST(Params, StartUpSoundWithoutMutation) {
 
 TEST(Params, OneMutationChangesTheListedFieldsOnly) {
   Generate(9837320, 0);
-  EffectParams before = effect_params;
+  EffectParams before = g.params;
   Generate(9837320, 1);
-  EXPECT_EQ(DrawsSinceSeed(9837320), 60);
+  EXPECT_EQ(DrawsSinceSeed(g, 9837320), 60);
   EffectParams expected = before;
   expected.pitch_start = 0.33524874f;
   expected.pitch_slide = 0.14779691f;
@@ -64,39 +68,39 @@ TEST(Params, OneMutationChangesTheListedFieldsOnly) {
   expected.highpass_cutoff = 0.022293465f;
   expected.phaser_offset = 0.62665313f;
   expected.retrigger_rate = 0.47756f;
-  EXPECT_EQ(0, std::memcmp(&expected, &effect_params, sizeof expected));
+  EXPECT_EQ(0, std::memcmp(&expected, &g.params, sizeof expected));
 }
 
 TEST(Params, TwoMutationsTake97Draws) {
   Generate(9837320, 2);
-  EXPECT_EQ(DrawsSinceSeed(9837320), 97);
+  EXPECT_EQ(DrawsSinceSeed(g, 9837320), 97);
 }
 
 TEST(Params, SeedOneFlipsTheSlideAndLengthensTheEnvelope) {
   Generate(1, 0);
-  EXPECT_EQ(DrawsSinceSeed(1), 27);
-  EXPECT_EQ(effect_params.waveform, 2);
-  EXPECT_EQ(effect_params.pitch_start, 1.065199f);
-  EXPECT_EQ(effect_params.pitch_slide, -0.9970037f);
-  EXPECT_EQ(effect_params.hold_time, 0.28308156f);
-  EXPECT_EQ(effect_params.release_time, -0.15236f);
+  EXPECT_EQ(DrawsSinceSeed(g, 1), 27);
+  EXPECT_EQ(g.params.waveform, 2);
+  EXPECT_EQ(g.params.pitch_start, 1.065199f);
+  EXPECT_EQ(g.params.pitch_slide, -0.9970037f);
+  EXPECT_EQ(g.params.hold_time, 0.28308156f);
+  EXPECT_EQ(g.params.release_time, -0.15236f);
 }
 
 TEST(Params, SeedZero) {
   Generate(0, 0);
-  EXPECT_EQ(effect_params.waveform, 2);
-  EXPECT_EQ(effect_params.pitch_start, 0.48568648f);
-  EXPECT_EQ(effect_params.pitch_slide_accel, 0.015625f);
-  EXPECT_EQ(effect_params.highpass_cutoff, 1.9813555e-08f);
+  EXPECT_EQ(g.params.waveform, 2);
+  EXPECT_EQ(g.params.pitch_start, 0.48568648f);
+  EXPECT_EQ(g.params.pitch_slide_accel, 0.015625f);
+  EXPECT_EQ(g.params.highpass_cutoff, 1.9813555e-08f);
 }
 
 TEST(Params, NegativeMutationCountIsNone) {
   Generate(424242, 0);
-  EffectParams none = effect_params;
-  int none_draws = DrawsSinceSeed(424242);
+  EffectParams none = g.params;
+  int none_draws = DrawsSinceSeed(g, 424242);
   Generate(424242, -5);
-  EXPECT_EQ(0, std::memcmp(&none, &effect_params, sizeof none));
-  EXPECT_EQ(DrawsSinceSeed(424242), none_draws);
+  EXPECT_EQ(0, std::memcmp(&none, &g.params, sizeof none));
+  EXPECT_EQ(DrawsSinceSeed(g, 424242), none_draws);
 }
 
 TEST(Params, EachRoundContinuesFromThePreviousRecord) {
@@ -104,14 +108,14 @@ TEST(Params, EachRoundContinuesFromThePreviousRecord) {
   // in between: the record after round k is the start of round k + 1.
   for (int32_t seed : {3, 99, 123456}) {
     Generate(seed, 4);
-    EffectParams four = effect_params;
-    RandomState after_four = random_state;
+    EffectParams four = g.params;
+    RandomState after_four = g.random;
     Generate(seed, 5);
-    EffectParams five = effect_params;
-    effect_params = four;
-    random_state = after_four;
-    MutateEffectParams(1);
-    EXPECT_EQ(0, std::memcmp(&five, &effect_params, sizeof five)) << seed;
+    EffectParams five = g.params;
+    g.params = four;
+    g.random = after_four;
+    MutateEffectParams(g, 1);
+    EXPECT_EQ(0, std::memcmp(&five, &g.params, sizeof five)) << seed;
   }
 }
 
@@ -121,7 +125,7 @@ TEST(Params, DrawCountsFollowTheCoins) {
   int seen[28] = {};
   for (int32_t seed = 0; seed < 400; seed++) {
     Generate(seed, 0);
-    int draws = DrawsSinceSeed(seed);
+    int draws = DrawsSinceSeed(g, seed);
     ASSERT_GE(draws, 24);
     ASSERT_LE(draws, 27);
     seen[draws]++;
@@ -134,7 +138,7 @@ TEST(Params, DrawCountsFollowTheCoins) {
 TEST(Params, GeneratedRanges) {
   for (int32_t seed = 1000; seed < 1400; seed++) {
     Generate(seed, 0);
-    const EffectParams &p = effect_params;
+    const EffectParams &p = g.params;
     EXPECT_GE(p.waveform, 0);
     EXPECT_LE(p.waveform, 3);
     EXPECT_GE(p.pitch_start, -0.5f);

@@ -6,91 +6,88 @@
 #include "numeric.h"
 #include "params.h"
 #include "random.h"
-#include "random_helpers.h"
+#include "render_wubble.h"
 #include "synth.h"
+#include "test_generator.h"
 #include "wav_image.h"
+
+using namespace wubble;
 
 namespace {
 
 class Synth : public ::testing::Test {
  protected:
-  void SetUp() override {
-    AllocateSynthArrays();
-    synth = SynthState{};
-    effect_params = EffectParams{};
-    SeedRandom(1);
-  }
+  Synth() : g(FreshGenerator()) { SeedRandom(g, 1); }
+  WubbleGenerator &g;
 };
 
-void Collect(int16_t sample, void *user) {
-  static_cast<std::vector<int16_t> *>(user)->push_back(sample);
-}
-
-std::vector<int16_t> Render(float volume_gain) {
+// The samples of the sound g.params describe, from the full reset on.
+std::vector<int16_t> Render(WubbleGenerator &g, float volume_gain) {
+  std::vector<uint8_t> image(kWavImageBytes);
+  int32_t length = RenderParams(g, volume_gain, image.data());
   std::vector<int16_t> samples;
-  synth.running = 1;
-  ResetSynth(1);
-  RenderSamples(volume_gain, Collect, &samples);
+  for (int32_t at = kWavHeaderBytes; at < length; at += 2) samples.push_back(int16_t(image[at] | image[at + 1] << 8));
   return samples;
 }
 
+
 // A plain tone: everything 0 but the pitch and a bypassed low-pass.
-void PlainSaw() {
-  effect_params = EffectParams{};
-  effect_params.waveform = 1;
-  effect_params.pitch_start = 0.5f;
-  effect_params.lowpass_cutoff = 1.0f;
-  effect_params.hold_time = 0.1f;
-  effect_params.release_time = 0.1f;
+void PlainSaw(WubbleGenerator &g) {
+  g.params = EffectParams{};
+  g.params.waveform = 1;
+  g.params.pitch_start = 0.5f;
+  g.params.lowpass_cutoff = 1.0f;
+  g.params.hold_time = 0.1f;
+  g.params.release_time = 0.1f;
 }
 
 TEST_F(Synth, PeriodOfAPlainTone) {
-  PlainSaw();
-  synth.running = 1;
-  ResetSynth(1);
-  EXPECT_EQ(synth.period, 398.40637450199205);
-  EXPECT_EQ(synth.max_period, 100000.0);
-  RenderOneSample(1.0f);
-  EXPECT_EQ(synth.period_int, 398);
+  PlainSaw(g);
+  g.synth.running = 1;
+  ResetSynth(g, 1);
+  EXPECT_EQ(g.synth.period, 398.40637450199205);
+  EXPECT_EQ(g.synth.max_period, 100000.0);
+  RenderOneLevel(g, 1.0f);
+  EXPECT_EQ(g.synth.period_int, 398);
 }
 
 TEST_F(Synth, LimitConversionsDifferBetweenStepAndRetrigger) {
   struct Case { float value; int32_t step_limit; int32_t retrigger_limit; };
   const Case cases[] = {{1.0f, 0, 32}, {0.0f, 20032, 0}, {0.5f, 5032, 5032}, {0.3f, 9832, 9831}};
   for (const Case &c : cases) {
-    effect_params.step_speed = c.value;
-    effect_params.retrigger_rate = c.value;
-    ResetSynth(1);
-    EXPECT_EQ(synth.step_limit, c.step_limit) << c.value;
-    EXPECT_EQ(synth.retrigger_limit, c.retrigger_limit) << c.value;
+    g.params.step_speed = c.value;
+    g.params.retrigger_rate = c.value;
+    ResetSynth(g, 1);
+    EXPECT_EQ(g.synth.step_limit, c.step_limit) << c.value;
+    EXPECT_EQ(g.synth.retrigger_limit, c.retrigger_limit) << c.value;
   }
 }
 
 TEST_F(Synth, ResetConstants) {
-  effect_params.lowpass_cutoff = 1.0f;
-  effect_params.pitch_slide_accel = 1.0f;
-  ResetSynth(1);
-  EXPECT_EQ(synth.lp_damping, 0.550000011920929f);
-  EXPECT_EQ(synth.slide_accel, -std::nextafter(0.000001, 1.0));
-  effect_params.lowpass_resonance = 0.0f;
-  effect_params.lowpass_cutoff = 0.01f;  // large damping from a tiny resonance term
-  ResetSynth(1);
-  EXPECT_LE(synth.lp_damping, 0.8f);
+  g.params.lowpass_cutoff = 1.0f;
+  g.params.pitch_slide_accel = 1.0f;
+  ResetSynth(g, 1);
+  EXPECT_EQ(g.synth.lp_damping, 0.550000011920929f);
+  EXPECT_EQ(g.synth.slide_accel, -std::nextafter(0.000001, 1.0));
+  g.params.lowpass_resonance = 0.0f;
+  g.params.lowpass_cutoff = 0.01f;  // large damping from a tiny resonance term
+  ResetSynth(g, 1);
+  EXPECT_LE(g.synth.lp_damping, 0.8f);
 }
 
 TEST_F(Synth, WorkedSawExample) {
-  PlainSaw();
-  synth.running = 1;
-  ResetSynth(1);
-  EXPECT_EQ(StageLengths[0], 0);
-  EXPECT_EQ(StageLengths[1], 1000);
-  EXPECT_EQ(StageLengths[2], 1000);
+  PlainSaw(g);
+  g.synth.running = 1;
+  ResetSynth(g, 1);
+  EXPECT_EQ(g.stage_lengths[0], 0);
+  EXPECT_EQ(g.stage_lengths[1], 1000);
+  EXPECT_EQ(g.stage_lengths[2], 1000);
   const float levels[] = {19740.2109375f, 18822.65234375f, 17905.17578125f, 16987.779296875f};
-  for (float level : levels) EXPECT_EQ(RenderOneSample(1.0f), level);
+  for (float level : levels) EXPECT_EQ(RenderOneLevel(g, 1.0f), level);
 
-  PlainSaw();
-  synth = SynthState{};
-  std::vector<int16_t> samples = Render(1.0f);
+  PlainSaw(g);
+  g.synth.phase = 0;
+  std::vector<int16_t> samples = Render(g, 1.0f);
   ASSERT_EQ(samples.size(), 2003u);
   EXPECT_EQ(samples[0], 19740);
   EXPECT_EQ(samples[1], 18823);
@@ -161,104 +158,104 @@ TEST(Conversions, PowerOfNegativeBasesAndZero) {
 }
 
 TEST_F(Synth, ZeroCutoffIsSilentWhateverTheSweep) {
-  PlainSaw();
-  effect_params.lowpass_cutoff = 0.0f;
-  effect_params.lowpass_sweep = 1.0f;
-  std::vector<int16_t> samples = Render(1.0f);
+  PlainSaw(g);
+  g.params.lowpass_cutoff = 0.0f;
+  g.params.lowpass_sweep = 1.0f;
+  std::vector<int16_t> samples = Render(g, 1.0f);
   ASSERT_EQ(samples.size(), 2003u);
   for (int16_t s : samples) ASSERT_EQ(s, 0);
 }
 
 TEST_F(Synth, NearlyOneCutoffStillFilters) {
-  PlainSaw();
-  std::vector<int16_t> bypass = Render(1.0f);
-  PlainSaw();
-  effect_params.lowpass_cutoff = 0.999999f;
-  synth.phase = 0;
-  std::vector<int16_t> filtered = Render(1.0f);
+  PlainSaw(g);
+  std::vector<int16_t> bypass = Render(g, 1.0f);
+  PlainSaw(g);
+  g.params.lowpass_cutoff = 0.999999f;
+  g.synth.phase = 0;
+  std::vector<int16_t> filtered = Render(g, 1.0f);
   EXPECT_NE(bypass, filtered);
 }
 
 TEST_F(Synth, ZeroPhaserDoublesEveryPass) {
-  PlainSaw();
-  synth.running = 1;
-  ResetSynth(1);
-  RenderOneSample(1.0f);
-  EXPECT_EQ(synth.phaser_lag, 0);
+  PlainSaw(g);
+  g.synth.running = 1;
+  ResetSynth(g, 1);
+  RenderOneLevel(g, 1.0f);
+  EXPECT_EQ(g.synth.phaser_lag, 0);
   // With lag 0 the value read back is the one just written.
-  float last = PhaserBuffer[(synth.phaser_write + 1023) & 1023];
-  EXPECT_EQ(last, synth.hp_out);
+  float last = g.phaser_buffer[(g.synth.phaser_write + 1023) & 1023];
+  EXPECT_EQ(last, g.synth.hp_out);
 }
 
 TEST_F(Synth, HighPassSweepRaisesAZeroCoefficient) {
-  PlainSaw();
-  synth.running = 1;
-  ResetSynth(1);
-  EXPECT_EQ(synth.hp_coeff, 0.0f);
-  RenderOneSample(1.0f);
-  EXPECT_EQ(synth.hp_coeff, 0.00001f);
+  PlainSaw(g);
+  g.synth.running = 1;
+  ResetSynth(g, 1);
+  EXPECT_EQ(g.synth.hp_coeff, 0.0f);
+  RenderOneLevel(g, 1.0f);
+  EXPECT_EQ(g.synth.hp_coeff, 0.00001f);
 }
 
 TEST_F(Synth, ZeroAttackStartsInTheHoldWithPunch) {
-  PlainSaw();
-  effect_params.punch = 0.25f;
-  synth.running = 1;
-  ResetSynth(1);
-  RenderOneSample(1.0f);
-  EXPECT_EQ(synth.env_stage, 1);
-  EXPECT_EQ(synth.env_time, 0);
-  EXPECT_EQ(synth.env_vol, 1.5f);
+  PlainSaw(g);
+  g.params.punch = 0.25f;
+  g.synth.running = 1;
+  ResetSynth(g, 1);
+  RenderOneLevel(g, 1.0f);
+  EXPECT_EQ(g.synth.env_stage, 1);
+  EXPECT_EQ(g.synth.env_time, 0);
+  EXPECT_EQ(g.synth.env_vol, 1.5f);
 }
 
 TEST_F(Synth, SquareWithZeroDutyIsLowThroughout) {
-  PlainSaw();
-  effect_params.waveform = 0;
-  effect_params.pulse_width = 1.0f;  // duty 0
-  synth.running = 1;
-  ResetSynth(1);
-  EXPECT_EQ(synth.duty, 0.0f);
+  PlainSaw(g);
+  g.params.waveform = 0;
+  g.params.pulse_width = 1.0f;  // duty 0
+  g.synth.running = 1;
+  ResetSynth(g, 1);
+  EXPECT_EQ(g.synth.duty, 0.0f);
   // Constant -0.5 into a bypassed low-pass: the high-pass sees one step at
   // the start and nothing after, so the level decays and never turns positive.
-  for (int i = 0; i < 300; i++) EXPECT_LE(RenderOneSample(1.0f), 0.0f);
+  for (int i = 0; i < 300; i++) EXPECT_LE(RenderOneLevel(g, 1.0f), 0.0f);
 }
 
 // Renders with the envelope stage lengths forced and returns the gains of
 // every sample.
-std::vector<float> EnvelopeGains(int32_t hold, int32_t release, float punch) {
-  PlainSaw();
-  effect_params.punch = punch;
-  synth.running = 1;
-  ResetSynth(1);
-  StageLengths[0] = 0;
-  StageLengths[1] = hold;
-  StageLengths[2] = release;
+std::vector<float> EnvelopeGains(WubbleGenerator &g, int32_t hold, int32_t release, float punch) {
+  PlainSaw(g);
+  g.params.punch = punch;
+  g.synth.running = 1;
+  ResetSynth(g, 1);
+  g.stage_lengths[0] = 0;
+  g.stage_lengths[1] = hold;
+  g.stage_lengths[2] = release;
   std::vector<float> gains;
-  while (synth.running) {
-    float level = RenderOneSample(1.0f);
+  while (g.synth.running) {
+    float level = RenderOneLevel(g, 1.0f);
     EXPECT_LE(std::fabs(level), 30000.0f);
-    gains.push_back(synth.env_vol);
+    gains.push_back(g.synth.env_vol);
   }
   return gains;
 }
 
 TEST_F(Synth, ZeroLengthStagesTakeTheirStartValue) {
-  std::vector<float> zero_hold = EnvelopeGains(0, 3, 0.25f);
+  std::vector<float> zero_hold = EnvelopeGains(g, 0, 3, 0.25f);
   ASSERT_EQ(zero_hold.size(), 0u + 0 + 3 + 3);
   EXPECT_EQ(zero_hold[0], 1.5f);  // the hold's only sample: 1 + 2 x punch
   EXPECT_EQ(zero_hold[1], 1.0f);  // release from its start
   EXPECT_EQ(zero_hold[5], 0.0f);
 
-  std::vector<float> zero_release = EnvelopeGains(2, 0, 0.25f);
+  std::vector<float> zero_release = EnvelopeGains(g, 2, 0, 0.25f);
   ASSERT_EQ(zero_release.size(), 2u + 0 + 3);
   EXPECT_EQ(zero_release[3], 1.0f);  // the release's only sample
   EXPECT_EQ(zero_release[4], 1.0f);  // carried into the final sample
 }
 
 // Seeds whose stage parameters round to a zero length, found by search.
-int32_t FindSeedWithZeroStage(int stage) {
+int32_t FindSeedWithZeroStage(WubbleGenerator &g, int stage) {
   for (int32_t seed = 0; seed < 200000; seed++) {
-    GenerateEffectParams(seed);
-    float t = stage == 1 ? effect_params.hold_time : effect_params.release_time;
+    GenerateEffectParams(g, seed);
+    float t = stage == 1 ? g.params.hold_time : g.params.release_time;
     if (RoundToInt(double(t) * t * 100000.0f) == 0) return seed;
   }
   return -1;
@@ -266,12 +263,12 @@ int32_t FindSeedWithZeroStage(int stage) {
 
 TEST_F(Synth, SeedsWithZeroStagesStayInRangeAndFinite) {
   for (int stage : {1, 2}) {
-    int32_t seed = FindSeedWithZeroStage(stage);
+    int32_t seed = FindSeedWithZeroStage(g, stage);
     ASSERT_GE(seed, 0);
     std::vector<uint8_t> image(kWavImageBytes);
-    int32_t length = RenderWubbleImage(seed, 0, 127, image.data());
-    EXPECT_EQ(StageLengths[stage], 0);
-    EXPECT_FALSE(std::isnan(synth.env_vol));
+    int32_t length = RenderWubbleImage(g, seed, 0, 127, image.data());
+    EXPECT_EQ(g.stage_lengths[stage], 0);
+    EXPECT_FALSE(std::isnan(g.synth.env_vol));
     int32_t count = (length - kWavHeaderBytes) / 2;
     for (int32_t k = 0; k < count; k++) {
       int16_t sample = int16_t(image[46 + 2 * k] | image[47 + 2 * k] << 8);
@@ -282,81 +279,81 @@ TEST_F(Synth, SeedsWithZeroStagesStayInRangeAndFinite) {
 }
 
 // The oscillator phase after every sample of one render.
-std::vector<int32_t> PhaseTrack() {
+std::vector<int32_t> PhaseTrack(WubbleGenerator &g) {
   std::vector<int32_t> phases;
-  synth.running = 1;
-  ResetSynth(1);
-  while (synth.running) {
-    RenderOneSample(1.0f);
-    phases.push_back(synth.phase);
+  g.synth.running = 1;
+  ResetSynth(g, 1);
+  while (g.synth.running) {
+    RenderOneLevel(g, 1.0f);
+    phases.push_back(g.synth.phase);
   }
   return phases;
 }
 
 TEST_F(Synth, PhaseCarriesOverAndARetriggerRealigns) {
-  PlainSaw();
-  effect_params.hold_time = 0.3f;
-  effect_params.retrigger_rate = 0.95f;  // restart every few dozen samples
-  std::vector<int16_t> first = Render(1.0f);
-  ASSERT_NE(synth.phase, 0);
-  std::vector<int16_t> second = Render(1.0f);  // starts where the first ended
+  PlainSaw(g);
+  g.params.hold_time = 0.3f;
+  g.params.retrigger_rate = 0.95f;  // restart every few dozen samples
+  std::vector<int16_t> first = Render(g, 1.0f);
+  ASSERT_NE(g.synth.phase, 0);
+  std::vector<int16_t> second = Render(g, 1.0f);  // starts where the first ended
   ASSERT_EQ(first.size(), second.size());
   EXPECT_NE(first, second);
-  synth.phase = 0;
-  EXPECT_EQ(Render(1.0f), first);
+  g.synth.phase = 0;
+  EXPECT_EQ(Render(g, 1.0f), first);
 
-  synth.phase = 0;
-  std::vector<int32_t> from_zero = PhaseTrack();
-  std::vector<int32_t> carried = PhaseTrack();
-  size_t restart = size_t(synth.retrigger_limit) - 1;
+  g.synth.phase = 0;
+  std::vector<int32_t> from_zero = PhaseTrack(g);
+  std::vector<int32_t> carried = PhaseTrack(g);
+  size_t restart = size_t(g.synth.retrigger_limit) - 1;
   ASSERT_EQ(from_zero.size(), carried.size());
   EXPECT_NE(from_zero[restart - 1], carried[restart - 1]);
   for (size_t k = restart; k < from_zero.size(); k++) ASSERT_EQ(from_zero[k], carried[k]) << k;
 }
 
 TEST_F(Synth, RetriggerZeroesThePhaseOnTime) {
-  PlainSaw();
-  effect_params.pitch_start = 0.1f;  // long period
-  effect_params.hold_time = 0.5f;
-  effect_params.retrigger_rate = 0.5f;
-  synth.running = 1;
-  ResetSynth(1);
-  ASSERT_EQ(synth.retrigger_limit, 5032);
-  for (int i = 0; i < 5031; i++) RenderOneSample(1.0f);
-  ASSERT_GT(synth.period_int, 9);
-  EXPECT_NE(synth.phase, 9);
-  RenderOneSample(1.0f);
-  EXPECT_EQ(synth.phase, 9);
+  PlainSaw(g);
+  g.params.pitch_start = 0.1f;  // long period
+  g.params.hold_time = 0.5f;
+  g.params.retrigger_rate = 0.5f;
+  g.synth.running = 1;
+  ResetSynth(g, 1);
+  ASSERT_EQ(g.synth.retrigger_limit, 5032);
+  for (int i = 0; i < 5031; i++) RenderOneLevel(g, 1.0f);
+  ASSERT_GT(g.synth.period_int, 9);
+  EXPECT_NE(g.synth.phase, 9);
+  RenderOneLevel(g, 1.0f);
+  EXPECT_EQ(g.synth.phase, 9);
 }
 
 TEST_F(Synth, PitchStepFiresOnceAtItsLimit) {
-  PlainSaw();
-  effect_params.hold_time = 0.5f;
-  effect_params.step_speed = 0.5f;
-  effect_params.step_ratio = 0.5f;
-  synth.running = 1;
-  ResetSynth(1);
-  double start = synth.period;
-  EXPECT_EQ(synth.step_mul, 1.0 - 0.25 * 0.9);
-  for (int i = 0; i < 5031; i++) RenderOneSample(1.0f);
-  EXPECT_EQ(synth.period, start);
-  RenderOneSample(1.0f);
-  EXPECT_EQ(synth.period, start * synth.step_mul);
-  for (int i = 0; i < 6000; i++) RenderOneSample(1.0f);
-  EXPECT_EQ(synth.period, start * synth.step_mul);
+  PlainSaw(g);
+  g.params.hold_time = 0.5f;
+  g.params.step_speed = 0.5f;
+  g.params.step_ratio = 0.5f;
+  g.synth.running = 1;
+  ResetSynth(g, 1);
+  double start = g.synth.period;
+  EXPECT_EQ(g.synth.step_mul, 1.0 - 0.25 * 0.9);
+  for (int i = 0; i < 5031; i++) RenderOneLevel(g, 1.0f);
+  EXPECT_EQ(g.synth.period, start);
+  RenderOneLevel(g, 1.0f);
+  EXPECT_EQ(g.synth.period, start * g.synth.step_mul);
+  for (int i = 0; i < 6000; i++) RenderOneLevel(g, 1.0f);
+  EXPECT_EQ(g.synth.period, start * g.synth.step_mul);
 }
 
 TEST_F(Synth, NegativeStepRatioJumpsDown) {
-  effect_params.step_ratio = -0.5f;
-  ResetSynth(1);
-  EXPECT_EQ(synth.step_mul, 1.0 + 0.25 * 10.0);
+  g.params.step_ratio = -0.5f;
+  ResetSynth(g, 1);
+  EXPECT_EQ(g.synth.step_mul, 1.0 + 0.25 * 10.0);
 }
 
 TEST_F(Synth, LongSoundsAreCutAtTheLimit) {
-  PlainSaw();
-  effect_params.hold_time = 1.0f;
-  effect_params.release_time = 1.0f;
-  EXPECT_EQ(Render(1.0f).size(), size_t(kMaxSamples));
+  PlainSaw(g);
+  g.params.hold_time = 1.0f;
+  g.params.release_time = 1.0f;
+  EXPECT_EQ(Render(g, 1.0f).size(), size_t(kMaxSamples));
 }
 
 // How often the phase wraps during one sample that starts at `phase`.
@@ -374,21 +371,21 @@ int WrapsInSample(int32_t phase, int32_t period_int) {
 TEST_F(Synth, NoiseDrawsThirtyThreeValuesAtEveryWrap) {
   int noise_sounds = 0, tone_sounds = 0;
   for (int32_t seed = 0; seed < 40; seed++) {
-    GenerateEffectParams(seed);
-    int64_t expected = DrawsSinceSeed(seed) + 33;
-    synth.running = 1;
-    ResetSynth(1);
-    while (synth.running) {
-      int32_t phase = synth.phase;
-      RenderOneSample(1.0f);
-      if (synth.retrigger_time == 0) phase = 0;  // restarted before the passes
-      if (effect_params.waveform == 3) expected += 33 * WrapsInSample(phase, synth.period_int);
+    GenerateEffectParams(g, seed);
+    int64_t expected = DrawsSinceSeed(g, seed) + 33;
+    g.synth.running = 1;
+    ResetSynth(g, 1);
+    while (g.synth.running) {
+      int32_t phase = g.synth.phase;
+      RenderOneLevel(g, 1.0f);
+      if (g.synth.retrigger_time == 0) phase = 0;  // restarted before the passes
+      if (g.params.waveform == 3) expected += 33 * WrapsInSample(phase, g.synth.period_int);
     }
-    RandomState after = random_state;
-    SeedRandom(seed);
-    for (int64_t k = 0; k < expected; k++) RandomStep();
-    EXPECT_TRUE(SameRandomState(after, random_state)) << "seed " << seed;
-    (effect_params.waveform == 3 ? noise_sounds : tone_sounds)++;
+    RandomState after = g.random;
+    SeedRandom(g, seed);
+    for (int64_t k = 0; k < expected; k++) RandomStep(g);
+    EXPECT_TRUE(SameRandomState(after, g.random)) << "seed " << seed;
+    (g.params.waveform == 3 ? noise_sounds : tone_sounds)++;
   }
   EXPECT_GE(noise_sounds, 2);
   EXPECT_GE(tone_sounds, 2);
@@ -397,8 +394,8 @@ TEST_F(Synth, NoiseDrawsThirtyThreeValuesAtEveryWrap) {
 TEST_F(Synth, LengthIsTheStagesPlusThree) {
   for (int32_t seed : {9837320, 1, 7, 42}) {
     std::vector<uint8_t> image(kWavImageBytes);
-    int32_t length = RenderWubbleImage(seed, 0, 5, image.data());
-    int32_t expected = StageLengths[0] + StageLengths[1] + StageLengths[2] + 3;
+    int32_t length = RenderWubbleImage(g, seed, 0, 5, image.data());
+    int32_t expected = g.stage_lengths[0] + g.stage_lengths[1] + g.stage_lengths[2] + 3;
     if (expected > kMaxSamples) expected = kMaxSamples;
     EXPECT_EQ(length, kWavHeaderBytes + 2 * expected) << seed;
   }
@@ -408,10 +405,10 @@ TEST_F(Synth, ExtremeStepRatioKeepsThePeriodSane) {
   // Two mutations push step_ratio past 1.054 for this seed: the step
   // multiplier goes negative and the period leaves the 32-bit range.
   std::vector<uint8_t> image(kWavImageBytes);
-  int32_t length = RenderWubbleImage(115826, 2, 5, image.data());
-  EXPECT_GT(effect_params.step_ratio, 1.054f);
+  int32_t length = RenderWubbleImage(g, 115826, 2, 5, image.data());
+  EXPECT_GT(g.params.step_ratio, 1.054f);
   EXPECT_EQ(length, kWavHeaderBytes + 2 * 102247);
-  EXPECT_GE(synth.period_int, 8);
+  EXPECT_GE(g.synth.period_int, 8);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 
 #include "vibrato.h"
 
+using namespace wubble;
+
 namespace {
 
 int32_t PlainPeriod(double period, float phase, float amp) {

@@ -6,8 +6,12 @@
 
 #include "numeric.h"
 #include "params.h"
+#include "render_wubble.h"
 #include "synth.h"
+#include "test_generator.h"
 #include "wav_image.h"
+
+using namespace wubble;
 
 namespace {
 
@@ -19,19 +23,19 @@ int16_t SampleAt(const std::vector<uint8_t> &b, int k) {
   return int16_t(b[46 + 2 * k] | b[47 + 2 * k] << 8);
 }
 
-// A first sound of a run: the oscillator starts at phase 0.
+WubbleGenerator &g = *NewGenerator();  // for the whole run
+
+// A first sound of a run, in a buffer used before.
 std::vector<uint8_t> FirstSound(int32_t seed, int32_t mutations, int32_t volume, int32_t *length) {
-  AllocateSynthArrays();
-  synth = SynthState{};
-  std::vector<uint8_t> image(kWavImageBytes);
-  *length = RenderWubbleImage(seed, mutations, volume, image.data());
+  std::vector<uint8_t> image(kWavImageBytes, 0xAB);
+  *length = RenderFirstSound(g, seed, mutations, volume, image.data());
   return image;
 }
 
 // The number of samples a seed's envelope gives, from its parameters alone.
 int32_t PlannedSamples(int32_t seed) {
-  GenerateEffectParams(seed);
-  const EffectParams &p = effect_params;
+  GenerateEffectParams(g, seed);
+  const EffectParams &p = g.params;
   int64_t sum = 3;
   for (float t : {p.attack_time, p.hold_time, p.release_time}) sum += RoundToInt(double(t) * t * 100000.0f);
   return sum > kMaxSamples ? kMaxSamples : int32_t(sum);
@@ -75,15 +79,13 @@ TEST(WavImage, SoundCutAtTheLimit) {
 
 TEST(WavImage, SoundOfAThousandSamples) {
   // No seed alone gives so short a sound; set the stages directly.
-  AllocateSynthArrays();
-  effect_params = EffectParams{};
-  effect_params.pitch_start = 0.3f;
-  effect_params.hold_time = float(std::sqrt(0.00957));  // 957 samples
-  effect_params.release_time = 0.02f;                   // 40 samples
+  g.params = EffectParams{};
+  g.params.pitch_start = 0.3f;
+  g.params.hold_time = float(std::sqrt(0.00957));  // 957 samples
+  g.params.release_time = 0.02f;                   // 40 samples
   std::vector<uint8_t> image(kWavImageBytes);
-  synth.running = 1;
-  int32_t length = WriteWavImage(1.0f, image.data());
-  ASSERT_EQ(StageLengths[0] + StageLengths[1] + StageLengths[2], 997);
+  int32_t length = RenderParams(g, 1.0f, image.data());
+  ASSERT_EQ(g.stage_lengths[0] + g.stage_lengths[1] + g.stage_lengths[2], 997);
   EXPECT_EQ(length, 2046);
   EXPECT_EQ(Read32(image, 42), 2000u);
   EXPECT_EQ(Read32(image, 4), 2038u);
@@ -120,10 +122,9 @@ TEST(WavImage, WideVolumesKeepTheirLowByte) {
 }
 
 TEST(WavImage, RepeatedCallsKeepHeaderAndLength) {
-  AllocateSynthArrays();
   std::vector<uint8_t> first(kWavImageBytes), second(kWavImageBytes);
-  int32_t a = RenderWubbleImage(31, 0, 5, first.data());
-  int32_t b = RenderWubbleImage(31, 0, 5, second.data());
+  int32_t a = RenderWubbleImage(g, 31, 0, 5, first.data());
+  int32_t b = RenderWubbleImage(g, 31, 0, 5, second.data());
   EXPECT_EQ(a, b);
   EXPECT_EQ(0, std::memcmp(first.data(), second.data(), 46));
 }

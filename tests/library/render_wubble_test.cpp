@@ -8,8 +8,10 @@
 #include <cstring>
 #include <vector>
 
-#include "synth.h"
+#include "default_generator.h"
 #include "wubble.h"
+
+using wubble::default_generator;
 
 namespace {
 
@@ -32,7 +34,7 @@ uint32_t Read32(const Image &b, int at) {
 }
 
 TEST(RenderWubble, IsTheFirstSoundOfARunWhateverCameBefore) {
-  synth.phase = 0;  // as at start-up
+  default_generator.synth.phase = 0;  // as at start-up
   Image first = Created(9837320, 0, 5);
   // The same numbers again continue from where the first sound ended; the
   // check below means nothing unless that changes the bytes.
@@ -45,15 +47,15 @@ TEST(RenderWubble, IsTheFirstSoundOfARunWhateverCameBefore) {
 }
 
 TEST(RenderWubble, LeavesTheCarryOverOfCreateWubbleAlone) {
-  synth.phase = 0;
+  default_generator.synth.phase = 0;
   Created(1, 0, 5);
   Image undisturbed = Created(2, 0, 5);
 
-  synth.phase = 0;
+  default_generator.synth.phase = 0;
   Created(3, 0, 5);
   ASSERT_NE(Created(2, 0, 5), undisturbed) << "sound 3 must end elsewhere than sound 1";
 
-  synth.phase = 0;
+  default_generator.synth.phase = 0;
   Created(1, 0, 5);
   Rendered(3, 0, 5);
   EXPECT_EQ(Created(2, 0, 5), undisturbed);
@@ -76,17 +78,17 @@ TEST(RenderWubble, FillsTheWholeBufferAndReturnsTheContentLength) {
 // A program using the library never calls AllocateSynthArrays.
 TEST(RenderWubble, AllocatesTheWorkArraysItself) {
   Image before = Rendered(42, 1, 5);
-  std::free(StageLengths);
-  std::free(PhaserBuffer);
-  std::free(NoiseBuffer);
-  StageLengths = nullptr;
-  PhaserBuffer = nullptr;
-  NoiseBuffer = nullptr;
+  std::free(default_generator.stage_lengths);
+  std::free(default_generator.phaser_buffer);
+  std::free(default_generator.noise_buffer);
+  default_generator.stage_lengths = nullptr;
+  default_generator.phaser_buffer = nullptr;
+  default_generator.noise_buffer = nullptr;
   EXPECT_EQ(Rendered(42, 1, 5), before);
 
-  std::free(NoiseBuffer);
-  NoiseBuffer = nullptr;
-  synth.phase = 0;
+  std::free(default_generator.noise_buffer);
+  default_generator.noise_buffer = nullptr;
+  default_generator.synth.phase = 0;
   Image created = Created(42, 1, 5);
   EXPECT_EQ(created, before);
 }

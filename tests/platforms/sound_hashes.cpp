@@ -5,17 +5,18 @@
 // the same lines. Seeds, mutation rounds and volumes come from a fixed
 // sequence of its own, with the edge values first.
 //
-//   sound_hashes [first|sequence]   (both kinds without an argument)
+//   sound_hashes [first|sequence [COUNT]]   (both kinds without an argument)
 //
-// One kind at a time lets an emulator run the two side by side.
+// One kind at a time lets an emulator run the two side by side; COUNT
+// (1..500) makes the first COUNT sounds of the kind only, for a slow one.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include "generator.h"
-#include "synth_ready.h"
-#include "wav_image.h"
+#include "default_generator.h"
+#include "render_wubble.h"
 #include "wubble.h"
 
 namespace {
@@ -70,12 +71,11 @@ void PrintSound(const char *kind, const Numbers &n, int32_t length, const uint8_
 int main(int argc, char **argv) {
   bool first = argc < 2 || std::strcmp(argv[1], "first") == 0;
   bool sequence = argc < 2 || std::strcmp(argv[1], "sequence") == 0;
-  if (!first && !sequence) return 2;
-  // As CreateWubble does before it renders; RenderWubble does it itself.
-  if (!PrepareSynthArrays(default_generator)) return 1;
+  int count = argc > 2 ? std::atoi(argv[2]) : kSoundsOfEachKind;
+  if ((!first && !sequence) || count < 1 || count > kSoundsOfEachKind) return 2;
   std::vector<uint8_t> image(WUBBLE_IMAGE_BYTES);
   Numbering numbering{20240501u};
-  for (int i = 0; first && i < kSoundsOfEachKind; i++) {
+  for (int i = 0; first && i < count; i++) {
     Numbers n = NumbersAt(i, numbering);
     int32_t length = RenderWubble(n.seed, n.mutations, n.volume, image.data());
     if (length <= 0) return 1;
@@ -84,10 +84,10 @@ int main(int argc, char **argv) {
   // RenderWubble leaves the carry-over as it found it: the sequence starts at
   // phase 0, as the first CreateWubble of a program does.
   numbering.state = 777u;
-  for (int i = 0; sequence && i < kSoundsOfEachKind; i++) {
+  for (int i = 0; sequence && i < count; i++) {
     Numbers n = NumbersAt(i, numbering);
-    std::memset(image.data(), 0, image.size());
-    int32_t length = RenderWubbleImage(n.seed, n.mutations, n.volume, image.data());
+    int32_t length = wubble::RenderWubbleImage(n.seed, n.mutations, n.volume, image.data());
+    if (length <= 0) return 1;
     PrintSound("sequence", n, length, image.data());
   }
   return std::fflush(stdout) == 0 ? 0 : 1;

@@ -21,6 +21,8 @@
 #include "sound_state.h"
 #include "wav_builder.h"
 
+using namespace wubble;
+
 namespace {
 
 const int kGameFrames = 4410;

@@ -6,6 +6,8 @@
 
 #include "sound_device.h"
 
+using namespace wubble;
+
 ALCdevice *StartServiceOnLoopback(int channels) {
   ALCdevice *device = alcLoopbackOpenDeviceSOFT(nullptr);
   if (device == nullptr) return nullptr;

@@ -22,6 +22,8 @@
 #include "stderr_capture.h"
 #include "wav_builder.h"
 
+using namespace wubble;
+
 namespace {
 
 // A pipe the device writes into, read empty by a thread from Drain() until

@@ -15,6 +15,8 @@
 #include "stderr_capture.h"
 #include "wav_builder.h"
 
+using namespace wubble;
+
 namespace {
 
 const double kRate = 44100;

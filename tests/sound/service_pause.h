@@ -8,8 +8,8 @@
 #include "sound_state.h"
 
 inline bool ServicePaused() {
-  std::lock_guard<std::mutex> hold(sound_lock);
-  return sound_output.paused;
+  std::lock_guard<std::mutex> hold(wubble::sound_lock);
+  return wubble::sound_output.paused;
 }
 
 // Waits up to two seconds for the service to be paused, or running.

@@ -7,6 +7,8 @@
 
 #include "wav_builder.h"
 
+using namespace wubble;
+
 namespace {
 
 // Reads `image` from a heap block of exactly `length` bytes, so a read past

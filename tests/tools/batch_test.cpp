@@ -21,7 +21,10 @@
 #include <vector>
 
 #include "generator.h"
+#include "render_wubble.h"
 #include "wav_image.h"
+
+using namespace wubble;
 
 namespace {
 

@@ -17,8 +17,10 @@
 #include <vector>
 
 #include "create_wubble.h"
-#include "synth.h"
+#include "default_generator.h"
 #include "wav_image.h"
+
+using namespace wubble;
 
 namespace {
 
@@ -99,14 +101,13 @@ TEST_F(RenderCommand, FileHoldsTheImageOfTheFirstSoundOfARun) {
   struct Case { const char *args; int32_t seed, mutations, volume; };
   const Case cases[] = {{"9837320", 9837320, 0, 5}, {"-1 0 -10", -1, 0, -10},
                         {"14 3 127", 14, 3, 127}, {"4294967295 0 -10", -1, 0, -10}};
-  AllocateSynthArrays();
   for (const Case &c : cases) {
     std::string path = dir_ + "/sound.wav";
     ToolRun run = RenderTool(std::string(c.args) + " -o " + path);
     ASSERT_EQ(run.status, 0) << c.args << run.err;
     EXPECT_EQ(run.err, "");
     std::string file = ReadText(path);
-    synth = SynthState{};  // the first sound of a run starts at phase 0
+    default_generator.synth.phase = 0;  // the first sound of a run starts at phase 0
     std::vector<uint8_t> image(kWavImageBytes);
     CreateWubble(c.seed, c.mutations, c.volume, 1, image.data());
     uint32_t data_size = image[42] | image[43] << 8 | image[44] << 16 | uint32_t(image[45]) << 24;
