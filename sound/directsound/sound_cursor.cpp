@@ -15,6 +15,8 @@
 #include "sound.h"
 #include "sound_state.h"
 
+namespace wubble {
+
 namespace {
 
 constexpr double kPeriodSeconds = 0.01;
@@ -50,6 +52,10 @@ void MarkPlayStart(SoundSlot &sound) {
   sound.heard_frames = 0;
   sound.heard_at_ns = SteadyNs();
 }
+
+}  // namespace wubble
+
+using namespace wubble;
 
 uint32_t SoundCursor(int32_t slot) {
   SoundSlot *sound = FindSoundSlot(slot);

@@ -4,6 +4,8 @@
 #include "sound.h"
 #include "sound_state.h"
 
+namespace wubble {
+
 SoundOutput sound_output;
 
 namespace {
@@ -41,6 +43,10 @@ SoundSlot *FindSoundSlot(int32_t slot) {
   auto found = sound_output.slots.find(slot);
   return found == sound_output.slots.end() ? nullptr : &found->second;
 }
+
+}  // namespace wubble
+
+using namespace wubble;
 
 // Opens no second device when already started: a silent service stays
 // silent until ReleaseSounds.

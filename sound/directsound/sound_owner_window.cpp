@@ -2,6 +2,8 @@
 // nothing and taking no part in activation, closing, clicks or keys.
 #include "sound_state.h"
 
+namespace wubble {
+
 namespace {
 
 constexpr const char *kClassName = "MultimediaBase Class";
@@ -53,3 +55,5 @@ HWND SoundOwnerWindow() {
                           window_class.hInstance, nullptr);
   return owner;
 }
+
+}  // namespace wubble

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+namespace wubble {
 namespace {
 
 // Static, with the controls DirectSound programs expect, heard while
@@ -44,6 +45,9 @@ void Rewind(IDirectSoundBuffer *buffer) {
 }
 
 }  // namespace
+}  // namespace wubble
+
+using namespace wubble;
 
 // The new buffer is made and filled before the slot's old sound is touched,
 // so a load that fails leaves that sound loaded and, if it was playing,

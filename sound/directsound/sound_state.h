@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <map>
 
+namespace wubble {
+
 struct SoundSlot {
   IDirectSoundBuffer *buffer = nullptr;
   uint32_t block_align = 0;
@@ -41,3 +43,5 @@ SoundSlot *FindSoundSlot(int32_t slot);
 // Right after a start that the device accepted: from here on SoundCursor
 // follows the sound until its last frame has been heard.
 void MarkPlayStart(SoundSlot &sound);
+
+}  // namespace wubble
