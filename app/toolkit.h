@@ -29,9 +29,9 @@
 //   has queued an event, later input is not delivered to the controls until
 //   the queue is empty, so that the shell acts on each event before the
 //   next input can change what it reads (a "+" click followed by a typed
-//   digit steps from the text as it was before the digit). A close request
-//   goes before input still waiting. The window keeps being painted while
-//   input waits.
+//   digit steps from the text as it was before the digit). The window
+//   keeps being painted while input waits; the FLTK binding, which reads
+//   input ahead, also lets a close request go before input still waiting.
 // - Keyboard focus. Buttons and text fields take it, the label, the scroll
 //   bar and the image never do. Tab moves it to the next of them in
 //   creation order, Shift+Tab to the previous one, both wrapping around;

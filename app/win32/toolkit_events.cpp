@@ -7,40 +7,7 @@
 #include "toolkit.h"
 #include "toolkit_internal.h"
 
-#include <string>
-
 namespace {
-
-struct QueuedEvent {
-  int32_t code;
-  int32_t id;
-  int32_t kind;
-  std::string text;
-};
-
-// A message posts a few events at most; a full queue drops the newest, as
-// a full window-system queue would.
-constexpr int kQueueSize = 256;
-QueuedEvent queue[kQueueSize];
-int queue_head = 0;
-int queue_count = 0;
-
-int32_t last_id = 0;
-int32_t last_kind = NoKind;
-std::string last_text;
-
-int32_t TakeQueued() {
-  QueuedEvent &event = queue[queue_head];
-  queue_head = (queue_head + 1) % kQueueSize;
-  --queue_count;
-  if (event.code == ControlEvent) {
-    last_id = event.id;
-    last_kind = event.kind;
-    last_text.swap(event.text);
-  }
-  event.text.clear();
-  return event.code;
-}
 
 // A plain time-out lasts whole ticks of the system clock (15.6 ms unless a
 // program has asked the whole system for more); a high-resolution timer,
@@ -71,21 +38,9 @@ bool WaitForMessage(int32_t timeout_ms) {
 
 }  // namespace
 
-void PostEvent(int32_t code, int32_t id, int32_t kind, const char *text) {
-  if (queue_count == kQueueSize) return;
-  queue[(queue_head + queue_count) % kQueueSize] = {code, id, kind, text ? text : ""};
-  ++queue_count;
-}
-
-void DropQueuedEvents() {
-  queue_head = 0;
-  queue_count = 0;
-}
-
 int32_t WaitEvent(int32_t timeout_ms) {
-  last_kind = NoKind;
-  last_text.clear();
-  if (queue_count > 0) return TakeQueued();
+  ForgetEventKind();
+  if (QueuedEventCount() > 0) return TakeQueuedEvent();
   MSG message;
   if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (timeout_ms == 0 || !WaitForMessage(timeout_ms)) return EventNone;
@@ -96,15 +51,9 @@ int32_t WaitEvent(int32_t timeout_ms) {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-  return queue_count > 0 ? TakeQueued() : WindowActivity;
+  return QueuedEventCount() > 0 ? TakeQueuedEvent() : WindowActivity;
 }
 
-int32_t EventControlId() { return last_id; }
-
-int32_t EventKind() { return last_kind; }
-
-const char *EventText() { return last_text.c_str(); }
-
 bool InputPending() {
-  return queue_count > 0 || HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE)) != 0;
+  return QueuedEventCount() > 0 || HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE)) != 0;
 }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "toolkit_queue.h"
+
 enum ControlKind { ButtonControl, TextFieldControl, LabelControl,
                    ScrollBarControl, ImageControl };
 
@@ -43,9 +45,6 @@ void LayOutControls();
 // are not the user's; the main window drops them.
 bool IsProgramWriting(HWND control);
 
-// `text` goes with the event (EventText) when given.
-void PostEvent(int32_t code, int32_t id, int32_t kind, const char *text = nullptr);
-void DropQueuedEvents();
 
 // Tab and Shift+Tab, taken before the message reaches the control.
 bool MoveFocusByTab(const MSG &message);

@@ -390,13 +390,19 @@ TEST(WindowsProgram, PlayedSoundReachesTheSinkSampleForSample) {
   EXPECT_EQ(equal, 3);
 }
 
-// Without a sound server both programs make every sound, say once that
-// nothing is heard, and the scope shows the picture of position 0.
-TEST(WindowsProgram, WithoutASoundServerBothProgramsRunAndSaySoOnce) {
-  for (const std::string &name : {kScope, kLite}) {
-    SCOPED_TRACE(name);
+// Without a sound server, or without DirectSound at all (wine's DSOUND.DLL
+// turned off), both programs make every sound, say once that nothing is
+// heard, and the scope shows the picture of position 0.
+TEST(WindowsProgram, WithoutASoundDeviceBothProgramsRunAndSaySoOnce) {
+  const std::string no_dsound = "WINEDLLOVERRIDES=mscoree,mshtml,dsound=";
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {kScope, "PULSE_SERVER=" + kNoDevice}, {kLite, "PULSE_SERVER=" + kNoDevice},
+      {kScope, no_dsound}, {kLite, no_dsound}};
+  for (const auto &c : cases) {
+    const std::string &name = c.first;
+    SCOPED_TRACE(name + " " + c.second);
     WineProgram program;
-    ASSERT_TRUE(program.StartProgram(name, {"PULSE_SERVER=" + kNoDevice}));
+    ASSERT_TRUE(program.StartProgram(name, {c.second}));
     for (int k = 1; k <= 3; ++k) {
       ASSERT_TRUE(program.Click(kPlayX, kTopY));
       ASSERT_TRUE(program.Click(kMutateX, kMutateY));

@@ -37,6 +37,8 @@ RunGtest "DirectSound service with a device" "$out/sound-device.log" \
   wine "$tests/windows_sound_tests.exe" --gtest_filter='Device.*'
 PULSE_SERVER=unix:$WUBBLE_SESSION_DIR/no-server RunGtest "DirectSound service without a server" \
   "$out/sound-no-device.log" wine "$tests/windows_sound_tests.exe" --gtest_filter='NoDevice.*'
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES;dsound=" RunGtest "DirectSound service without DSOUND.DLL" \
+  "$out/sound-no-dsound.log" wine "$tests/windows_sound_tests.exe" --gtest_filter='NoDevice.*'
 RunGtest "window toolkit" "$out/toolkit.log" wine "$tests/windows_toolkit_tests.exe"
 
 # The programs as packaged, with the probe beside them.
