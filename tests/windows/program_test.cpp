@@ -254,6 +254,23 @@ TEST(WindowsProgram, VolumeBarRepeatsAndDrags) {
   EXPECT_TRUE(program.WaitText(kCodeField, Code("9837320", 0, 126)));
 }
 
+// Tab and Shift+Tab visit the buttons and the text fields in creation order
+// and wrap around; from the window itself Tab goes to the first.
+TEST(WindowsProgram, TabVisitsButtonsAndFieldsInCreationOrder) {
+  WineProgram program;
+  ASSERT_TRUE(program.StartProgram(kLite));
+  ASSERT_EQ(AskProbe("focus"), "focus 0");
+  const std::pair<std::string, int> steps[] = {{"Tab", 1}, {"Tab", 2}, {"Tab", 3}, {"shift+Tab", 2},
+                                               {"shift+Tab", 1}, {"shift+Tab", 7}, {"Tab", 1}};
+  for (const auto &step : steps) {
+    ASSERT_TRUE(program.Keys({step.first}));
+    double give_up = Now() + 30;
+    std::string want = "focus " + std::to_string(step.second);
+    while (AskProbe("focus") != want && Now() < give_up) usleep(5000);
+    EXPECT_EQ(AskProbe("focus"), want) << step.first;
+  }
+}
+
 // The tool's call text pasted into the seed field loads its sound; other
 // text is refused, and the field then takes a typed digit as before.
 TEST(WindowsProgram, PastedCallTextLoadsItsSound) {
@@ -361,9 +378,10 @@ std::vector<int16_t> RecordPlay(WineProgram &program, const std::vector<int16_t>
 // The sound played on "Play" reaches the null sink sample for sample, with
 // silence after it. The device has been open for the whole start-up sound
 // by then. Wine mixes on a timer of its own; on a busy machine a run may
-// come with a gap or a repeat where the mixer fell behind, so the sound is
-// played until three runs have been heard whole (at most eight runs), and
-// every run that was not is said with its first differing sample.
+// come with a gap or a repeat where the mixer fell behind or wrote again
+// over what it had sent, so the sound is played until three runs have been
+// heard whole (at most twelve runs), and every run that was not is said
+// with its first differing sample.
 TEST(WindowsProgram, PlayedSoundReachesTheSinkSampleForSample) {
   ASSERT_NE(std::getenv("WUBBLE_PULSE_SINK"), nullptr);
   const std::vector<int16_t> expected = FirstSamples();
@@ -371,7 +389,7 @@ TEST(WindowsProgram, PlayedSoundReachesTheSinkSampleForSample) {
   // A larger buffer between wine and the server, against those gaps.
   ASSERT_TRUE(program.StartProgram(kScope, {"PULSE_LATENCY_MSEC=200"}));
   int runs = 0, equal = 0;
-  while (equal < 3 && runs < 8) {
+  while (equal < 3 && runs < 12) {
     ++runs;
     double give_up = Now() + 30;
     while (HasWhite(program.ScopePixels()) && Now() < give_up) usleep(5000);  // silent again
