@@ -48,11 +48,15 @@ def session_wineserver():
     return None
 
 
-def window_up(seconds):
+def window_shown():
+    found = subprocess.run(["xdotool", "search", "--name", TITLE], capture_output=True, text=True)
+    return bool(found.stdout.strip())
+
+
+def wait_for(shown, seconds):
     give_up = time.time() + seconds
     while time.time() < give_up:
-        found = subprocess.run(["xdotool", "search", "--name", TITLE], capture_output=True, text=True)
-        if found.stdout.strip():
+        if window_shown() == shown:
             return True
         time.sleep(0.05)
     return False
@@ -61,7 +65,7 @@ def window_up(seconds):
 def measure(name, command):
     program = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        if not window_up(30):
+        if not wait_for(True, 30):
             return f"{name:22} no window"
         time.sleep(3)  # the start-up sound, 2 s, and its end
         server = session_wineserver() if command[0] == "wine" else None
@@ -79,7 +83,7 @@ def measure(name, command):
             program.wait(10)
         except subprocess.TimeoutExpired:
             program.kill()
-        time.sleep(1)  # the window goes before the next program's comes
+        wait_for(False, 10)  # the window goes before the next program's comes
 
 
 def main():

@@ -150,8 +150,8 @@ WUBBLE_API int32_t InitSoundOutput(void);
 
 /* How many slots can hold a sound at once: 1024 or more, unless the user's
  * OpenAL configuration sets fewer sources (1024 on Windows); 0 without a
- * device or after a loss. A load into a further slot returns 0; reloading a slot that holds a
- * sound always has room. */
+ * device or after a loss. A load into a further slot returns 0; reloading a
+ * slot that holds a sound always has room. */
 WUBBLE_API int32_t SoundSlotLimit(void);
 
 /* Loads the WAV image into `slot`, stopped at its start; the caller may
