@@ -132,7 +132,7 @@ WUBBLE_API int32_t CreateWubble(int32_t seed, int32_t mutations, int32_t volume,
  * calling thread the first time and which stays until that thread ends.
  * Every sound is a static buffer of its own, heard also while another
  * program has the focus. DirectSound may go on mixing silence while nothing
- * plays (under wine it does, at some 3 % of a processor), and it tells
+ * plays (under wine it does, at some 5 % of a processor), and it tells
  * neither the output's latency nor the loss of the device: there the cursor
  * follows DirectSound's play cursor, and a device that stops playing leaves
  * a playing sound's cursor where it stopped.
