@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run run-lite test test-sanitize test-thread test-valgrind test-platforms test-windows test-fresh fuzz bench bench-windows install package package-windows deps build clean
+.PHONY: run run-lite test test-sanitize test-thread test-valgrind test-platforms test-windows test-fresh fuzz bench bench-windows install package test-packages package-windows deps build clean
 
 run: build
 	@if [ -z "$$DISPLAY" ]; then echo "make run: no display (DISPLAY is not set); wubble-scope needs an X server" >&2; exit 1; fi
@@ -111,9 +111,20 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
-# The Debian package, $(BUILD_DIR)/wubble_<version>_<arch>.deb.
-package: build
-	cd $(BUILD_DIR) && cpack -G DEB
+# The Debian packages (libwubble0.1, libwubble-generator0.1, libwubble-dev,
+# wubble and their -dbgsym), built from debian/ by dpkg-buildpackage in a
+# fresh copy of the tree, into $(PACKAGE_DIR): see scripts/build-packages.
+# DEB_MAINTAINER="Name <address>" sets their Maintainer.
+PACKAGE_DIR ?= $(BUILD_DIR)/packages
+package:
+	@scripts/install-package-deps
+	JOBS=$(JOBS) scripts/build-packages $(PACKAGE_DIR)
+
+# The packages built twice must be the same bytes; lintian, appstreamcli and
+# desktop-file-validate must pass them: see scripts/test-packages.
+test-packages:
+	@scripts/install-package-deps check
+	JOBS=$(JOBS) scripts/test-packages $(PACKAGE_DIR)
 
 build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release

@@ -6,7 +6,8 @@
 # play_sound must start its sound and end. The C program of the README's
 # library section is built each way the README gives, the archives also from
 # a project of C alone. Then the programs are installed into a prefix of
-# their own: bin/, the desktop entries, the icon and the manual page.
+# their own: bin/, the desktop entries, the icon, the manual pages, the
+# completion and the software-centre metadata.
 #
 # install_test.sh CMAKE BUILD_DIR SOURCE_DIR WUBBLE_RENDER C_COMPILER CXX_COMPILER
 set -euo pipefail
@@ -141,4 +142,14 @@ for size in 16 32 48 64 128; do
 done
 cmp "$source/tools/wubble-render.1" "$share/man/man1/wubble-render.1" ||
   fail "wubble-render's manual page not installed"
+cmp "$source/app/wubble-scope.1" "$share/man/man1/wubble-scope.1" ||
+  fail "the window programs' manual page not installed"
+[[ $(readlink "$share/man/man1/wubble-lite.1") == wubble-scope.1 ]] ||
+  fail "wubble-lite's manual page is not a link to wubble-scope's"
+cmp "$source/tools/wubble-render.bash" "$share/bash-completion/completions/wubble-render" ||
+  fail "wubble-render's bash completion not installed"
+for program in wubble-scope wubble-lite; do
+  grep -qx "  <launchable type=\"desktop-id\">$program.desktop</launchable>" "$share"/metainfo/*.metainfo.xml ||
+    fail "no software-centre metadata installed for $program"
+done
 echo "all passed"
