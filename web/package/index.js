@@ -20,9 +20,9 @@ const kParamNames = [
 ];
 
 function Describe(value) {
-  if (value === null) return 'null';
+  if (value === null || value === undefined) return String(value);
   if (typeof value === 'string') return `the string ${JSON.stringify(value.slice(0, 20))}`;
-  return `a ${typeof value}`;
+  return `${/^[aeiou]/.test(typeof value) ? 'an' : 'a'} ${typeof value}`;
 }
 
 // The 32 bits a checked number stands for; never a silent coercion.

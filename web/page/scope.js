@@ -18,11 +18,22 @@ let animating = false;
 export const frame_times = [];
 const kKeptFrameTimes = 600;
 
-// The largest whole block that keeps the strip within `room` CSS pixels,
-// and never smaller than the screen's own pixel ratio rounded down.
+// Layout sizes are whole 64ths of a CSS pixel: a strip of 190 x scale device
+// pixels keeps one canvas pixel a device pixel when its CSS size is one.
+function ExactOnScreen(scale, ratio) {
+  const units = (kScopeWidth * scale * 64) / ratio, height_units = (kScopeHeight * scale * 64) / ratio;
+  return Math.abs(units - Math.round(units)) < 1e-6 && Math.abs(height_units - Math.round(height_units)) < 1e-6;
+}
+
+// The largest whole block that keeps the strip within `room` CSS pixels and
+// exact on the screen, never smaller than the pixel ratio rounded down.
 export function ChooseScale(room, ratio) {
-  const fitting = Math.floor((room * ratio) / kScopeWidth);
-  return Math.max(1, Math.min(kLargestScale, Math.max(fitting, Math.floor(ratio))));
+  const least = Math.max(1, Math.floor(ratio));
+  const fitting = Math.max(least, Math.min(kLargestScale, Math.floor((room * ratio) / kScopeWidth)));
+  for (let scale = fitting; scale >= least; scale--) {
+    if (ExactOnScreen(scale, ratio)) return scale;
+  }
+  return fitting;
 }
 
 function Fit() {

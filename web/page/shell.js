@@ -20,6 +20,7 @@ export const shell = {
   volume: 5,
   refresh: RefreshRewriteSeed,
   length: 0,       // content length of the image in wav_copy
+  made: 0,         // sounds made since the page opened
   address: 'push', // how the next sound's address enters the history
 };
 
@@ -95,6 +96,7 @@ function ActOnControl(id, kind, text) {
 function RefreshStep() {
   shell.volume = (Number(controls.volume.value) << 24) >> 24;  // a signed byte, as the window's
   shell.length = calls.WubbleRender(generator, shell.seed, shell.mutations, shell.volume, wav_copy);
+  shell.made++;
   LoadSound(Bytes(wav_copy, shell.length), shell.length);
   if (shell.refresh < RefreshKeepSeedText) controls.seed.value = FormatInt(shell.seed);
   controls.mutate.textContent = `Mutate: ${FormatInt(shell.mutations)}`;
