@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run run-lite test test-sanitize test-thread test-valgrind test-platforms test-fresh fuzz bench install package deps build clean
+.PHONY: run run-lite test test-sanitize test-thread test-valgrind test-platforms test-windows test-fresh fuzz bench bench-windows install package package-windows deps build clean
 
 run: build
 	@if [ -z "$$DISPLAY" ]; then echo "make run: no display (DISPLAY is not set); wubble-scope needs an X server" >&2; exit 1; fi
@@ -70,6 +70,29 @@ test-platforms: build
 	@scripts/install-platform-deps
 	JOBS=$(JOBS) scripts/test-platforms $(BUILD_DIR) $(PLATFORMS_DIR) $(PLATFORMS)
 
+# wubble-scope, wubble-lite, wubble-render and the DLLs cross-built for
+# Windows and tested under wine, in a session of their own (Xvfb, openbox,
+# a PulseAudio null sink): see scripts/test-windows. The programs are driven
+# from this machine's build, so it comes first.
+WINDOWS_DIR ?= build-windows
+test-windows: build
+	@scripts/install-platform-deps windows
+	JOBS=$(JOBS) scripts/test-windows $(BUILD_DIR) $(WINDOWS_DIR)
+
+# The Windows package, $(WINDOWS_DIR)/wubble-<version>-windows-x64.zip.
+package-windows:
+	@scripts/install-platform-deps windows
+	JOBS=$(JOBS) scripts/build-windows $(WINDOWS_DIR)
+
+# Processor time of the idle programs over 10 s after the start-up sound:
+# wubble-scope.exe and wubble-lite.exe under wine beside this machine's
+# wubble-scope, in one session (bench/windows_idle.py).
+bench-windows: build
+	@scripts/install-platform-deps windows
+	JOBS=$(JOBS) scripts/build-windows $(WINDOWS_DIR)
+	@scripts/windows-session $(WINDOWS_DIR) python3 bench/windows_idle.py $(BUILD_DIR)/app \
+	  $(WINDOWS_DIR)/stage/wubble-*-windows-x64/bin
+
 # Each fuzz target for FUZZ_SECONDS, in a clang build of its own.
 FUZZ_SECONDS ?= 60
 FUZZ_DIR ?= build-fuzz
@@ -102,4 +125,4 @@ deps:
 # Every build folder the targets above make (test-fresh keeps its root in
 # ~/.cache/wubble-fresh, outside the tree).
 clean:
-	rm -rf $(BUILD_DIR) $(SAN_DIR) $(TSAN_DIR) $(FUZZ_DIR) $(PLATFORMS_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_DIR) $(TSAN_DIR) $(FUZZ_DIR) $(PLATFORMS_DIR) $(WINDOWS_DIR)

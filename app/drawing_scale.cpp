@@ -1,6 +1,7 @@
 #include "drawing_scale.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 bool ParseScaleSetting(const char *text, int32_t *scale) {
@@ -16,15 +17,19 @@ bool ParseScaleSetting(const char *text, int32_t *scale) {
   return true;
 }
 
-int32_t ScaleForDpi(const char *dpi_text) {
-  if (dpi_text == nullptr) return 1;
-  char *end = nullptr;
-  double dpi = std::strtod(dpi_text, &end);
-  if (end == dpi_text || !std::isfinite(dpi)) return 1;
+int32_t ScaleForDpiValue(double dpi) {
+  if (!std::isfinite(dpi)) return 1;
   double steps = std::floor(dpi / 96.0);
   // A screen this dense does not exist; the cap only keeps the int sane.
   if (steps > 64) steps = 64;
   return steps < 1 ? 1 : static_cast<int32_t>(steps);
+}
+
+int32_t ScaleForDpi(const char *dpi_text) {
+  if (dpi_text == nullptr) return 1;
+  char *end = nullptr;
+  double dpi = std::strtod(dpi_text, &end);
+  return end == dpi_text ? 1 : ScaleForDpiValue(dpi);
 }
 
 int32_t ChooseScale(const char *setting, const char *dpi_text, bool *bad_setting) {
@@ -36,4 +41,9 @@ int32_t ChooseScale(const char *setting, const char *dpi_text, bool *bad_setting
     return 1;
   }
   return ScaleForDpi(dpi_text);
+}
+
+void NoteBadScaleSetting(const char *program, const char *setting) {
+  std::fprintf(stderr, "%s: WUBBLE_SCALE must be 1, 2, 3 or 4, not \"%s\"; drawing at scale 1\n",
+               program, setting);
 }

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "toolkit_queue.h"
+
 class Fl_Widget;
 class Fl_Window;
 
@@ -34,11 +36,10 @@ void ForgetControls();
 // the window can give it back to the same control.
 void NoteFocus(Fl_Widget *control);
 
-// `text` goes with the event (EventText) when given.
-void PostEvent(int32_t code, int32_t id, int32_t kind, const char *text = nullptr);
 // A ControlEvent from the control whose number the widget carries.
 void PostControlEvent(const Fl_Widget *control, int32_t kind, const char *text = nullptr);
-void DropQueuedEvents();
+// Forgets the messages held back behind the queue (toolkit_events.cpp).
+void DropHeldMessages();
 
 // Sees every window-system message (an XEvent) as it is read, before it is
 // delivered or held back: a press of the scroll bar ends when the window

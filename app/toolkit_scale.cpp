@@ -7,7 +7,6 @@
 #include <FL/x.H>
 #include <X11/Xresource.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -47,9 +46,6 @@ int32_t ChooseDrawingScale(const char *program) {
     std::string dpi = DpiResource();
     drawing_scale = ChooseScale(nullptr, dpi.empty() ? nullptr : dpi.c_str(), &bad_setting);
   }
-  if (bad_setting) {
-    std::fprintf(stderr, "%s: WUBBLE_SCALE must be 1, 2, 3 or 4, not \"%s\"; drawing at scale 1\n",
-                 program, setting);
-  }
+  if (bad_setting) NoteBadScaleSetting(program, setting);
   return drawing_scale;
 }

@@ -104,5 +104,6 @@ void CloseMainWindow() {
   focused_control = nullptr;
   ForgetControls();
   DropQueuedEvents();
+  DropHeldMessages();
   Fl::flush();
 }

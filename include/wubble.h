@@ -25,7 +25,19 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#if defined(__GNUC__)
+/* On Windows the DLLs (wubble.dll, wubble-generator.dll) export these
+ * calls and nothing else, and a program that uses a DLL imports them; a
+ * program that links an archive instead defines WUBBLE_STATIC before the
+ * #include (the CMake targets Wubble::*_static do that for it). */
+#if defined(_WIN32)
+#if defined(WUBBLE_BUILDING_DLL)
+#define WUBBLE_API __declspec(dllexport)
+#elif defined(WUBBLE_STATIC)
+#define WUBBLE_API
+#else
+#define WUBBLE_API __declspec(dllimport)
+#endif
+#elif defined(__GNUC__)
 #define WUBBLE_API __attribute__((visibility("default")))
 #else
 #define WUBBLE_API
@@ -112,6 +124,19 @@ WUBBLE_API int32_t CreateWubble(int32_t seed, int32_t mutations, int32_t volume,
  * an idle program spends no processor time on sound: StartSound resumes it,
  * and a sound that plays to its end or is halted pauses it again.
  *
+ * On Windows, Wubble plays through DirectSound instead, which it loads at
+ * run time from DSOUND.DLL, on the default output with the priority
+ * cooperative level; the DirectSound object is Wubble's own, and none of
+ * the program's is touched. Its cooperative level is tied to a hidden 1 x 1
+ * window of class "MultimediaBase Class", which InitSoundOutput makes on the
+ * calling thread the first time and which stays until that thread ends.
+ * Every sound is a static buffer of its own, heard also while another
+ * program has the focus. DirectSound may go on mixing silence while nothing
+ * plays (under wine it does, at some 5 % of a processor), and it tells
+ * neither the output's latency nor the loss of the device: there the cursor
+ * follows DirectSound's play cursor, and a device that stops playing leaves
+ * a playing sound's cursor where it stopped.
+ *
  * Without a device (none found, or ReleaseSounds called) and after the
  * device is lost (unplugged, its sound server gone) every call still works:
  * loads fail (0), starts return 0, cursors stay 0, halts do nothing. A lost
@@ -124,9 +149,9 @@ WUBBLE_API int32_t CreateWubble(int32_t seed, int32_t mutations, int32_t volume,
 WUBBLE_API int32_t InitSoundOutput(void);
 
 /* How many slots can hold a sound at once: 1024 or more, unless the user's
- * OpenAL configuration sets fewer sources; 0 without a device or after a
- * loss. A load into a further slot returns 0; reloading a slot that holds a
- * sound always has room. */
+ * OpenAL configuration sets fewer sources (1024 on Windows); 0 without a
+ * device or after a loss. A load into a further slot returns 0; reloading a
+ * slot that holds a sound always has room. */
 WUBBLE_API int32_t SoundSlotLimit(void);
 
 /* Loads the WAV image into `slot`, stopped at its start; the caller may

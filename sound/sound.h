@@ -19,6 +19,8 @@
 //   or load and for an empty slot.
 // - Without a device, and after losing it, every call works: loads fail,
 //   starts return 0, cursors are 0.
-// This binding works on the service's own OpenAL context (sound_context.h).
+// The OpenAL binding (the files here) works on the service's own OpenAL
+// context (sound_context.h); the DirectSound binding of Windows
+// (directsound/) on a device object and an owner window of its own.
 #pragma once
 #include "wubble.h"

@@ -63,7 +63,16 @@ ProgramDriver::~ProgramDriver() {
 }
 
 bool ProgramDriver::Start(const std::string &path, const std::vector<std::string> &environment) {
-  if (display_ == nullptr || log_dir_.empty()) return false;
+  if (!Launch({path}, environment)) return false;
+  // One copy from the code field, so that the program owns the clipboard
+  // and Settle has someone to ask.
+  std::string ignored;
+  return ReadField(code_x(), code_y(), &ignored);
+}
+
+bool ProgramDriver::Launch(const std::vector<std::string> &command,
+                           const std::vector<std::string> &environment) {
+  if (display_ == nullptr || log_dir_.empty() || command.empty()) return false;
   // The window of a program that ended just now may still be about.
   double gone_by = Now() + 20;
   while (FindClientWindow(display_, kTitle, 0) != 0) {
@@ -73,7 +82,9 @@ bool ProgramDriver::Start(const std::string &path, const std::vector<std::string
   std::vector<char *> envp;
   for (std::string &e : env) envp.push_back(&e[0]);
   envp.push_back(nullptr);
-  char *argv[] = {const_cast<char *>(path.c_str()), nullptr};
+  std::vector<char *> argv;
+  for (const std::string &word : command) argv.push_back(const_cast<char *>(word.c_str()));
+  argv.push_back(nullptr);
   int output = open(log_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (output < 0) return false;
   pid_t parent = getpid();
@@ -86,7 +97,7 @@ bool ProgramDriver::Start(const std::string &path, const std::vector<std::string
     dup2(nowhere, 0);
     dup2(output, 1);
     dup2(output, 2);
-    execve(argv[0], argv, envp.data());
+    execvpe(argv[0], argv.data(), envp.data());
     _exit(127);
   }
   close(output);
@@ -102,10 +113,7 @@ bool ProgramDriver::Start(const std::string &path, const std::vector<std::string
   XGetWindowAttributes(display_, window_, &attributes);
   scale_ = attributes.width >= 194 ? attributes.width / 194 : 1;
   code_y_ = attributes.height / scale_ < 100 ? 51 : 117;
-  // One copy from the code field, so that the program owns the clipboard
-  // and Settle has someone to ask.
-  std::string ignored;
-  return ReadField(code_x(), code_y(), &ignored);
+  return true;
 }
 
 bool ProgramDriver::Xdotool(std::vector<std::string> args) {

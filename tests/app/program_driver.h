@@ -22,6 +22,9 @@ class ProgramDriver {
   // a file, and waits until its window is up and has the focus and its loop
   // has answered.
   bool Start(const std::string &path, const std::vector<std::string> &environment = {});
+  // The same up to the answer: the command `argv` started, its window up
+  // and focused.
+  bool Launch(const std::vector<std::string> &argv, const std::vector<std::string> &environment);
 
   // Runs one xdotool command line; "WINDOW" in an argument stands for the
   // program's window. Returns once the X server has carried out all of it.

@@ -1,12 +1,17 @@
 // Takes a PNG picture of a program's window, frame included, under a
 // private Xvfb and openbox, while its start-up sound plays:
-//   app_screenshot <program> <picture.png>
+//   app_screenshot [--here] <program> <picture.png> [argument...]
+// The arguments go to the program. --here uses the X server of DISPLAY
+// instead, as a program under wine needs the server its wine session has
+// (`scripts/windows-session build-windows app_screenshot --here wine
+// shot.png wubble-scope.exe`).
 #include <X11/Xlib.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -79,9 +84,28 @@ bool Capture(Display *display, Window window, const char *out) {
          !IsDrawn(GrabPixels(display, window, 0, 0, attributes.width, attributes.height))) {
     usleep(5000);
   }
-  while (attributes.height > 100 * scale && Now() < give_up &&
-         !HasWhite(GrabPixels(display, window, 2 * scale, 42 * scale, 190 * scale, 64 * scale))) {
-    usleep(5000);
+  // Drawn through: the controls' row unchanged for a fifth of a second (a
+  // program under wine paints its captions some time after the window).
+  auto controls = [&] { return GrabPixels(display, window, 0, 0, attributes.width, 40 * scale); };
+  std::vector<uint8_t> last = controls();
+  for (double steady_since = Now(); Now() < give_up + 3 && Now() - steady_since < 0.2; usleep(20000)) {
+    std::vector<uint8_t> now = controls();
+    if (now != last) steady_since = Now();
+    last = now;
+  }
+  // The trace, of the start-up sound or, when that has played before the
+  // window was drawn through, of the same sound played again by "Play".
+  auto strip = [&] { return GrabPixels(display, window, 2 * scale, 42 * scale, 190 * scale, 64 * scale); };
+  for (int round = 0; attributes.height > 100 * scale && round < 2 && !HasWhite(strip()); ++round) {
+    if (round == 1) {
+      RunCommand({"xdotool", "mousemove", "--window", std::to_string(window), std::to_string(177 * scale),
+                  std::to_string(11 * scale), "click", "1"});
+    }
+    for (double wait_until = Now() + 3; Now() < wait_until && !HasWhite(strip());) usleep(5000);
+  }
+  if (attributes.height > 100 * scale) {
+    // Back where the pointer does not hover over a control.
+    RunCommand({"xdotool", "mousemove", "0", "0"});
   }
   usleep(30000);
   int x, y;
@@ -90,26 +114,42 @@ bool Capture(Display *display, Window window, const char *out) {
   int h = attributes.height + extents[2] + extents[3];
   std::vector<uint8_t> rgb = GrabPixels(display, DefaultRootWindow(display),
                                         x - extents[0], y - extents[2], w, h);
-  return !rgb.empty() && WritePng(out, w, h, rgb);
+  // The client area from the window itself: read through the root, a window
+  // of a program under wine can show an older picture than the window's own.
+  std::vector<uint8_t> client = GrabPixels(display, window, 0, 0, attributes.width, attributes.height);
+  if (rgb.empty() || client.empty()) return false;
+  for (int row = 0; row < attributes.height; ++row) {
+    std::copy(client.begin() + row * attributes.width * 3, client.begin() + (row + 1) * attributes.width * 3,
+              rgb.begin() + ((row + extents[2]) * w + extents[0]) * 3);
+  }
+  return WritePng(out, w, h, rgb);
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: app_screenshot <program> <picture.png>\n");
+  bool here = argc > 1 && std::string(argv[1]) == "--here";
+  if (here) {
+    --argc;
+    ++argv;
+  }
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: app_screenshot [--here] <program> <picture.png> [argument...]\n");
     return 2;
   }
   setenv("ALSOFT_DRIVERS", "null", 1);
-  StartXSession();
-  pid_t program = Spawn({argv[1]});
+  if (!here) StartXSession();
+  IgnoreVanishedWindows();
+  std::vector<std::string> command = {argv[1]};
+  command.insert(command.end(), argv + 3, argv + argc);
+  pid_t program = Spawn(command);
   Display *display = XOpenDisplay(nullptr);
   Window window = FindClientWindow(display, "ZR-Wubble - Tarsk 08", 10);
   bool done = window != 0 && Capture(display, window, argv[2]);
   XCloseDisplay(display);
   kill(program, SIGTERM);
   waitpid(program, nullptr, 0);
-  StopXSession();
+  if (!here) StopXSession();
   if (!done) std::fprintf(stderr, "app_screenshot: no picture taken\n");
   return done ? 0 : 1;
 }

@@ -64,6 +64,13 @@ std::string StartXvfb() {
   return ":" + number;
 }
 
+int IgnoreVanishedWindow(Display *, XErrorEvent *error) {
+  if (error->error_code != BadWindow && error->error_code != BadDrawable) {
+    std::fprintf(stderr, "X error %d, request %d\n", error->error_code, error->request_code);
+  }
+  return 0;
+}
+
 bool IsManaged(Display *display, Window window);
 
 // openbox announces itself before it is done starting; a window mapped in
@@ -189,6 +196,8 @@ void StopXSession() {
   Stop(&window_manager);
   Stop(&xvfb);
 }
+
+void IgnoreVanishedWindows() { XSetErrorHandler(IgnoreVanishedWindow); }
 
 pid_t Spawn(const std::vector<std::string> &argv) { return SpawnChild(argv, false); }
 

@@ -13,6 +13,11 @@
 void StartXSession();
 void StopXSession();
 
+// Windows that go away while a search walks the window tree (wine makes and
+// drops windows of its own) are no failure: from this call on, X errors
+// about them are ignored, and others are said on stderr, not fatal.
+void IgnoreVanishedWindows();
+
 double Now();
 
 pid_t Spawn(const std::vector<std::string> &argv);

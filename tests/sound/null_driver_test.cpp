@@ -88,6 +88,12 @@ Play WatchOnePlay(ALuint source, uint32_t frames, double latency_ms, double upda
       play.zero_ms = at;
       return play;
     }
+    // A poll that slept through the whole sound saw no cursor at all; the
+    // caller tells that from a missing one by the longest gap.
+    if (cursor == 0 && play.mixed_ms >= 0 && at > play.mixed_ms + latency_ms + 100) {
+      play.zero_ms = at;
+      return play;
+    }
     EXPECT_FALSE(cursor > 0 && play.mixed_ms >= 0 && at > play.mixed_ms + latency_ms + 100)
         << "still " << cursor << " at " << at << " ms";
     EXPECT_GE(cursor, last) << "the cursor runs backwards";
