@@ -124,6 +124,9 @@ function Unlock(event) {
 }
 function PlayWaiting(event) {
   if (!event.isTrusted || StartCount() > 0) return;
+  // A tap's click comes in a task of its own after the touch ends: the
+  // gesture is over with the click.
+  if (event.type === 'pointerup' && event.pointerType === 'touch') return;
   setTimeout(() => {
     if (StartCount() === 0 && StartSound()) FollowSound();
   }, 0);
@@ -131,7 +134,7 @@ function PlayWaiting(event) {
 for (const type of ['pointerdown', 'pointerup', 'touchend', 'click', 'keydown']) {
   window.addEventListener(type, Unlock, { capture: true });
 }
-for (const type of ['pointerup', 'keyup']) window.addEventListener(type, PlayWaiting, { capture: true });
+for (const type of ['pointerup', 'click', 'keyup']) window.addEventListener(type, PlayWaiting, { capture: true });
 
 document.documentElement.dataset.ready = AddressOf(shell.seed, shell.mutations, shell.volume);
 performance.mark('wubble-ready');
