@@ -1,9 +1,13 @@
-// The page on a phone, and in a browser without WebAudio.
+// The page on a phone and in a browser without WebAudio; the npm package in
+// a plain page of a game's own.
+//   WUBBLE_PACKAGE_DIR  the package as npm installed it from its tarball
 import assert from 'node:assert/strict';
+import { join } from 'node:path';
+import { pathToFileURL } from 'node:url';
 import { after, before, test } from 'node:test';
 
 import {
-  Download, NativeImages, OpenPage, StartBrowser, State, WaitForState, kFirstSound,
+  Download, NativeFile, NativeImages, OpenPage, Sha256, StartBrowser, State, WaitForState, kFirstSound,
 } from './session.js';
 
 let session;
@@ -70,4 +74,32 @@ test('without WebAudio the page says so in one line and everything else works', 
   assert.ok(file.bytes.equals(native[2]), 'the saved file is the sound made');
   assert.deepEqual(problems, []);
   await close();
+});
+
+test('the npm package works in a plain <script type="module"> with no bundler', async () => {
+  const { Serve } = await import(pathToFileURL(join(process.env.WUBBLE_SOURCE_DIR, 'web/serve.mjs')));
+  const served = await Serve(process.env.WUBBLE_PACKAGE_DIR);
+  const page = await session.browser.newPage();
+  const problems = [];
+  page.on('pageerror', (error) => problems.push(error.message));
+  try {
+    // The game's page beside the package's files, imported as they are.
+    await page.route(`${served.url}game.html`, (route) => route.fulfill({ contentType: 'text/html', body: `
+      <script type="module">
+        import { createGenerator, render } from './index.js';
+        const Digest = async (bytes) => Array.from(new Uint8Array(await crypto.subtle.digest('SHA-256', bytes)),
+          (b) => b.toString(16).padStart(2, '0')).join('');
+        const generator = createGenerator();
+        const sounds = [render(123, 4, 64), generator.render(73, 2, 9), generator.render(73, 2, 9)];
+        window.digests = await Promise.all(sounds.map(Digest));
+      </script>` }));
+    await page.goto(`${served.url}game.html`);
+    const digests = await (await page.waitForFunction(() => window.digests)).jsonValue();
+    const native = [NativeFile('123,4,64'), ...NativeImages(['73,2,9', '73,2,9'])];
+    assert.deepEqual(digests, native.map(Sha256), 'render and a generator\'s carried-over sounds');
+    assert.deepEqual(problems, []);
+  } finally {
+    await page.close();
+    await served.close();
+  }
 });
