@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run run-lite test test-sanitize test-thread test-valgrind test-platforms test-windows test-fresh fuzz bench bench-windows install package package-windows deps build clean web web-serve test-web bench-web
+.PHONY: run run-lite test test-sanitize test-thread test-valgrind test-platforms test-windows test-fresh fuzz bench bench-windows install package package-windows deps build clean web web-serve test-web bench-web web-screenshots
 
 run: build
 	@if [ -z "$$DISPLAY" ]; then echo "make run: no display (DISPLAY is not set); wubble-scope needs an X server" >&2; exit 1; fi
@@ -120,7 +120,12 @@ test-web: build web
 # of `make bench`, the page's load time and size, and the scope's work per
 # display frame: see bench/web_bench.mjs.
 bench-web: build web
-	scripts/bench-web $(BUILD_DIR) $(WEB_DIR)
+	scripts/web-run $(BUILD_DIR) $(WEB_DIR) bench/web_bench.mjs
+
+# docs/wubble-web.png and docs/wubble-web-phone.png, the page at a desktop
+# and a phone's size.
+web-screenshots: build web
+	scripts/web-run $(BUILD_DIR) $(WEB_DIR) tests/web/browser/screenshots.mjs docs
 
 # Each fuzz target for FUZZ_SECONDS, in a clang build of its own.
 FUZZ_SECONDS ?= 60

@@ -7,7 +7,7 @@
 //      and the bytes it transfers (goal: 200 KB).
 //   3. The scope's work in each display frame while sounds play (goal:
 //      2 ms).
-// Run by scripts/bench-web, which sets the environment of session.js and
+// Run by scripts/web-run, which sets the environment of session.js and
 // WUBBLE_BENCH (the native wubble_bench).
 import { execFileSync } from 'node:child_process';
 
