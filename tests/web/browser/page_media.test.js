@@ -62,18 +62,23 @@ test('the scope strip is the desktop picture at fixed and live play positions', 
     const start = await Canvas(page);
     assert.equal(start.position, samples + 200, 'nothing redraws the strip while nothing plays');
 
-    // While the sound plays, frames at the positions they show.
-    await page.click('#play');
+    // While the sound plays, frames at the positions they show. A busy
+    // machine may draw few frames in one play: "Play" again, a few times.
     const seen = [];
-    while (seen.length < 4) {
-      const canvas = await Canvas(page);
-      if (canvas.position > 0 && !seen.some((c) => c.position === canvas.position)) seen.push(canvas);
-      assert.ok((await State(page)).playing || seen.length >= 4, `ratio ${ratio}: the sound ended ` +
-        `after ${seen.length} frames`);
+    for (let plays = 0; seen.length < 4; plays++) {
+      assert.ok(plays < 8, `ratio ${ratio}: ${seen.length} live frames in ${plays} plays`);
+      await page.click('#play');
+      const frames = [];
+      while (seen.length + frames.length < 4) {
+        const canvas = await Canvas(page);
+        if (canvas.position > 0 && !frames.some((c) => c.position === canvas.position)) frames.push(canvas);
+        if (!(await State(page)).playing) break;
+      }
+      assert.ok(frames.every((c, k) => k === 0 || c.position > frames[k - 1].position), 'the trace moves on');
+      seen.push(...frames);
     }
     const live = NativePictures(image, seen.map((c) => c.position));
     seen.forEach((canvas, k) => AssertPicture(canvas, live[k], `ratio ${ratio}, live at ${canvas.position}`));
-    assert.ok(seen.every((c, k) => k === 0 || c.position > seen[k - 1].position), 'the trace moves on');
 
     // Heard to its end, the strip shows the middle line alone.
     await WaitForState(page, (s) => !s.playing, 'the sound to end');
