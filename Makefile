@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run run-lite test test-sanitize test-thread test-valgrind test-platforms test-windows test-fresh fuzz bench bench-windows install package test-packages package-windows deps build clean
+.PHONY: run run-lite test test-sanitize test-thread test-valgrind test-platforms test-windows test-fresh fuzz bench bench-windows install package test-packages package-windows deps build clean web web-serve test-web bench-web web-screenshots
 
 run: build
 	@if [ -z "$$DISPLAY" ]; then echo "make run: no display (DISPLAY is not set); wubble-scope needs an X server" >&2; exit 1; fi
@@ -93,6 +93,40 @@ bench-windows: build
 	@scripts/windows-session $(WINDOWS_DIR) python3 bench/windows_idle.py $(BUILD_DIR)/app \
 	  $(WINDOWS_DIR)/stage/wubble-*-windows-x64/bin
 
+# The web page and the npm package `wubble`, built with Debian's emscripten
+# in WEB_DIR: $(WEB_DIR)/web/site is the page (static files for any server),
+# $(WEB_DIR)/web/package the package. web-serve serves the page on
+# 127.0.0.1:WEB_PORT. The packages come from scripts/install-web-deps. emcc
+# runs node scripts that need Debian's acorn, where a node from elsewhere
+# does not look.
+WEB_DIR ?= build-web
+WEB_PORT ?= 8000
+web: deps
+	@scripts/install-web-deps
+	NODE_PATH=$${NODE_PATH:+$$NODE_PATH:}/usr/share/nodejs cmake -S . -B $(WEB_DIR) -DCMAKE_TOOLCHAIN_FILE=scripts/platforms/wasm.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DWUBBLE_PROGRAMS=OFF -DWUBBLE_PLAYBACK=OFF \
+	  -DWUBBLE_RENDER_TOOL=OFF -DWUBBLE_TESTS=OFF -Wno-dev
+	NODE_PATH=$${NODE_PATH:+$$NODE_PATH:}/usr/share/nodejs cmake --build $(WEB_DIR) -j $(JOBS) --target wubble_web
+	@echo "make web: the page is in $(WEB_DIR)/web/site, the npm package in $(WEB_DIR)/web/package"
+
+web-serve: web
+	node web/serve.mjs $(WEB_DIR)/web/site $(WEB_PORT)
+
+# The package and the page against this build: see scripts/test-web.
+test-web: build web
+	scripts/test-web $(BUILD_DIR) $(WEB_DIR)
+
+# The render in chromium's WebAssembly against the native one for the sounds
+# of `make bench`, the page's load time and size, and the scope's work per
+# display frame: see bench/web_bench.mjs.
+bench-web: build web
+	scripts/web-run $(BUILD_DIR) $(WEB_DIR) bench/web_bench.mjs
+
+# docs/wubble-web.png and docs/wubble-web-phone.png, the page at a desktop
+# and a phone's size.
+web-screenshots: build web
+	scripts/web-run $(BUILD_DIR) $(WEB_DIR) tests/web/browser/screenshots.mjs docs
+
 # Each fuzz target for FUZZ_SECONDS, in a clang build of its own.
 FUZZ_SECONDS ?= 60
 FUZZ_DIR ?= build-fuzz
@@ -136,4 +170,4 @@ deps:
 # Every build folder the targets above make (test-fresh keeps its root in
 # ~/.cache/wubble-fresh, outside the tree).
 clean:
-	rm -rf $(BUILD_DIR) $(SAN_DIR) $(TSAN_DIR) $(FUZZ_DIR) $(PLATFORMS_DIR) $(WINDOWS_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_DIR) $(TSAN_DIR) $(FUZZ_DIR) $(PLATFORMS_DIR) $(WINDOWS_DIR) $(WEB_DIR)

@@ -1,0 +1,121 @@
+// make bench-web: the web build against its goals, measured in one run.
+//   1. The sounds of `make bench` rendered in chromium's WebAssembly and by
+//      the native build (wubble_bench), in alternating rounds; the median of
+//      each, and the worst ratio (goal: at most 1.5).
+//   2. The page ready (first sound made, controls live) after navigation,
+//      over fresh loads from the local server; the median (goal: 300 ms),
+//      and the bytes it transfers (goal: 200 KB).
+//   3. The scope's work in each display frame while sounds play (goal:
+//      2 ms).
+// Run by scripts/web-run, which sets the environment of session.js and
+// WUBBLE_BENCH (the native wubble_bench).
+import { execFileSync } from 'node:child_process';
+
+import { OpenPage, StartBrowser } from './session.js';
+
+const kSounds = [['saw_5', 5], ['sine_13', 13], ['noise_14', 14], ['noise_1308', 1308],
+  ['typical_9837320', 9837320], ['retrigger_73', 73]];
+const kRounds = 3, kRepetitions = 7, kLoads = 10;
+
+const Median = (values) => {
+  const sorted = [...values].sort((a, b) => a - b);
+  const middle = sorted.length >> 1;
+  return sorted.length % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
+};
+
+// Milliseconds of each repetition of each sound, natively.
+function NativeRound() {
+  const filter = `^Product/(${kSounds.map(([name]) => name).join('|')})$`;
+  const out = execFileSync(process.env.WUBBLE_BENCH, [`--benchmark_filter=${filter}`,
+    `--benchmark_repetitions=${kRepetitions}`, '--benchmark_format=json'], { encoding: 'utf8',
+    maxBuffer: 1 << 24 });
+  const times = {};
+  for (const run of JSON.parse(out).benchmarks) {
+    if (run.run_type !== 'iteration') continue;
+    (times[run.run_name.split('/')[1]] ??= []).push(run.real_time);
+  }
+  return times;
+}
+
+// The same in the page's module, warmed up first as the native run is.
+function WasmRound(page) {
+  return page.evaluate(async ([sounds, repetitions]) => {
+    const { calls } = await import('./wubble/module.js');
+    const image = calls.WebAllocate(260000);
+    const times = {};
+    for (const [name, seed] of sounds) {
+      for (let k = 0; k < 3; k++) calls.RenderWubble(seed, 0, 5, image);
+      times[name] = [];
+      for (let k = 0; k < repetitions; k++) {
+        const began = performance.now();
+        calls.RenderWubble(seed, 0, 5, image);
+        times[name].push(performance.now() - began);
+      }
+    }
+    calls.WebRelease(image);
+    return times;
+  }, [kSounds, kRepetitions]);
+}
+
+async function Renders(session) {
+  const { page, close } = await OpenPage(session);
+  const native = {}, wasm = {};
+  for (let round = 0; round < kRounds; round++) {
+    for (const [side, times] of [[native, NativeRound()], [wasm, await WasmRound(page)]]) {
+      for (const [name, values] of Object.entries(times)) (side[name] ??= []).push(...values);
+    }
+  }
+  await close();
+  console.log('\nrender of the sounds of make bench (median ms)');
+  console.log('sound               native     wasm    ratio');
+  let worst = 0;
+  for (const [name] of kSounds) {
+    const n = Median(native[name]), w = Median(wasm[name]);
+    worst = Math.max(worst, w / n);
+    console.log(`${name.padEnd(18)} ${n.toFixed(2).padStart(7)}  ${w.toFixed(2).padStart(7)}  ${(w / n).toFixed(2).padStart(6)}`);
+  }
+  console.log(`worst ratio ${worst.toFixed(2)} (goal: at most 1.5)`);
+}
+
+async function Loads(session) {
+  const ready = [], bytes = [];
+  for (let k = 0; k < kLoads; k++) {
+    const before = session.site.bytes();
+    const { page, close } = await OpenPage(session);
+    ready.push(await page.evaluate(() => performance.getEntriesByName('wubble-ready')[0].startTime));
+    bytes.push(session.site.bytes() - before);
+    await close();
+  }
+  console.log(`\npage ready after navigation, ${kLoads} fresh loads: median ${Median(ready).toFixed(0)} ms ` +
+    `(least ${Math.min(...ready).toFixed(0)}, most ${Math.max(...ready).toFixed(0)}; goal: 300 ms)`);
+  console.log(`page transfer: ${Math.max(...bytes)} bytes (goal: at most 200 KB, 204800 bytes)`);
+}
+
+async function Frames(session) {
+  const { page, close } = await OpenPage(session, { hash: '#9837320,0,64' });
+  const times = [];
+  for (const call of ['9837320,0,64', '1308,0,64', '73,2,100']) {
+    await page.evaluate((c) => { location.hash = c; }, call);
+    await page.waitForFunction((c) => document.getElementById('code').value === `CreateWubble(${c},1)`, call);
+    await page.click('#play');
+    await page.waitForFunction(async () => !(await import('./player.js')).SoundPlaying());
+    times.push(...await page.evaluate(async () => {
+      const { frame_times } = await import('./scope.js');
+      return frame_times.splice(0);
+    }));
+  }
+  await close();
+  const sorted = [...times].sort((a, b) => a - b);
+  console.log(`\nscope work per display frame, ${times.length} frames of 3 sounds: median ` +
+    `${Median(times).toFixed(2)} ms, 95th percentile ${sorted[Math.floor(0.95 * sorted.length)].toFixed(2)} ms, ` +
+    `most ${sorted[sorted.length - 1].toFixed(2)} ms (goal: at most 2 ms)`);
+}
+
+const session = await StartBrowser();
+try {
+  await Renders(session);
+  await Loads(session);
+  await Frames(session);
+} finally {
+  await session.close();
+}
