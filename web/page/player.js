@@ -9,6 +9,7 @@ let samples = new Float32Array(0);  // the loaded sound, int16 / 32768
 let buffer = null;                  // `samples` in the context, made on first play
 let source = null;                  // the node playing, null when halted
 let started_at = 0;                 // its start, in context time
+let heard_frame = 0;                // the furthest frame of it heard so far
 let starts = 0;                     // sounds started since the page opened
 
 // The sample data of a WAV image as float32: int16 / 32768 is exact.
@@ -66,6 +67,7 @@ export function StartSound() {
   if (!buffer) buffer = BufferOf(context, samples);
   source = ConnectSound(context, buffer);
   started_at = context.currentTime;
+  heard_frame = 0;
   source.start(started_at);
   starts++;
   return true;
@@ -84,26 +86,29 @@ export function StartCount() {
 
 // The context time being heard now: the output's own stamp carried on to
 // this moment where the browser gives one, else its time less its latency.
+// Carried on, a stamp can run past what has been mixed when the audio thread
+// is late; nothing is heard before it is mixed.
 function HeardTime() {
   const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : null;
   if (stamp && stamp.contextTime > 0) {
-    return stamp.contextTime + (performance.now() - stamp.performanceTime) / 1000;
+    return Math.min(context.currentTime,
+                    stamp.contextTime + (performance.now() - stamp.performanceTime) / 1000);
   }
   return context.currentTime - (context.outputLatency || context.baseLatency || 0);
 }
 
 // The byte of the sample data being heard, in whole frames, as the desktop's
 // SoundCursor: 0 until the first frame is heard, and 0 again, the sound
-// done, once the last one has been.
+// done, once the last one has been. It never steps back within a play: a
+// fresh output stamp may be behind the last one carried on.
 export function SoundCursor() {
   if (!source) return 0;
-  const frame = Math.floor((HeardTime() - started_at) * kSampleRate);
-  if (frame < 0) return 0;
-  if (frame >= samples.length) {
+  heard_frame = Math.max(heard_frame, Math.floor((HeardTime() - started_at) * kSampleRate));
+  if (heard_frame >= samples.length) {
     HaltSound();
     return 0;
   }
-  return 2 * frame;
+  return 2 * heard_frame;
 }
 
 // True from a start until the sound has been heard to its end or halted.

@@ -67,8 +67,9 @@ const kSteps = [
   ['Random', (p) => p.click('#random'), (s) => [`${s.seed},0,126`], undefined],
   ['R', (p) => PressAway(p, 'r'), (s) => [`${s.seed},0,126`], undefined],
   ['M', (p) => PressAway(p, 'm'), (s) => [`${s.seed},1,126`], undefined],
+  // Each steps from the field: = and - end on the seed that = made.
   ['=, + and -', (p) => PressAway(p, '=').then(() => p.keyboard.press('+')).then(() => p.keyboard.press('-')),
-    (s) => [`${+s.seed - 1},0,126`, `${+s.seed + 1},0,126`, `${s.seed},0,126`], undefined],
+    (s) => [`${s.seed},0,126`, `${(+s.seed + 1) | 0},0,126`, `${s.seed},0,126`], undefined],
   ['P', (p) => PressAway(p, 'p'), [], null],
   ['M in the seed field', (p) => p.focus('#seed').then(() => p.keyboard.press('m')),
     (s) => [`${s.seed},1,126`], undefined],
