@@ -98,7 +98,17 @@ async function Frames(session) {
     await page.evaluate((c) => { location.hash = c; }, call);
     await page.waitForFunction((c) => document.getElementById('code').value === `CreateWubble(${c},1)`, call);
     await page.click('#play');
-    await page.waitForFunction(async () => !(await import('./player.js')).SoundPlaying());
+    // Until the sound has been heard to its end (an async predicate would not
+    // do: waitForFunction takes the promise it returns as a true value).
+    const heard = await page.evaluate(async () => {
+      const { SoundPlaying } = await import('./player.js');
+      const deadline = performance.now() + 20000;
+      while (SoundPlaying() && performance.now() < deadline) {
+        await new Promise((resolve) => requestAnimationFrame(resolve));
+      }
+      return !SoundPlaying();
+    });
+    if (!heard) throw new Error(`the sound ${call} was still playing after 20 s`);
     times.push(...await page.evaluate(async () => {
       const { frame_times } = await import('./scope.js');
       return frame_times.splice(0);

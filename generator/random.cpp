@@ -90,6 +90,7 @@ bool OpenRandomRun(RandomRun &run, const RandomState &r) {
 
 void MakeMoreRandomSteps(RandomRun &run) {
   constexpr int32_t kBatch = 256;
+  static_assert(kBatch % 4 == 0, "MakeRandomSteps makes positions in fours");
   if (run.made + kBatch > RandomRun::kCapacity) {
     // Keep the 17 positions before the next step, which the steps to come
     // and CloseRandomRun read, and whatever was made after them.
@@ -100,15 +101,8 @@ void MakeMoreRandomSteps(RandomRun &run) {
     run.made -= shift;
     run.lead = Modulo17(run.lead - shift);
   }
-  // Each position is RandomStep on the entries 17 and 10 positions back,
-  // crosswise as there.
-  uint32_t *first = run.first, *second = run.second;
-  int32_t end = run.made + kBatch;
-  for (int32_t p = run.made; p < end; p++) {
-    first[p] = RotateLeft(second[p - 17], 27) + second[p - 10];
-    second[p] = RotateLeft(first[p - 17], 19) + first[p - 10];
-  }
-  run.made = end;
+  MakeRandomSteps(run.first, run.second, run.made, run.made + kBatch);
+  run.made += kBatch;
 }
 
 void CloseRandomRun(RandomRun &run, RandomState &r) {

@@ -64,6 +64,12 @@ struct RandomRun {
 bool OpenRandomRun(RandomRun &run, const RandomState &r);
 // Makes another batch of steps in `run`, enough for any one take.
 void MakeMoreRandomSteps(RandomRun &run);
+// Positions begin..end-1 of a run's arrays (end - begin a multiple of 4),
+// each RandomStep on the entries 17 and 10 positions back, crosswise as
+// there. No position reads one less than 10 back, so up to 10 can be made
+// at once: random_steps.cpp makes one at a time and leaves that to the
+// compiler; random_steps_simd128.cpp makes four at a time in WebAssembly.
+void MakeRandomSteps(uint32_t *first, uint32_t *second, int32_t begin, int32_t end);
 
 // Takes `count` (1..64) steps and returns the position of the first.
 inline int32_t TakeRandomSteps(RandomRun &run, int32_t count) {
