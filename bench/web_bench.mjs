@@ -40,7 +40,7 @@ function NativeRound() {
 // The same in the page's module, warmed up first as the native run is.
 function WasmRound(page) {
   return page.evaluate(async ([sounds, repetitions]) => {
-    const { calls } = await import('./wubble/module.js');
+    const { calls } = (await import('./main.js')).wubble;
     const image = calls.WebAllocate(260000);
     const times = {};
     for (const [name, seed] of sounds) {
@@ -101,7 +101,7 @@ async function Frames(session) {
     // Until the sound has been heard to its end (an async predicate would not
     // do: waitForFunction takes the promise it returns as a true value).
     const heard = await page.evaluate(async () => {
-      const { SoundPlaying } = await import('./player.js');
+      const { SoundPlaying } = (await import('./main.js')).player;
       const deadline = performance.now() + 20000;
       while (SoundPlaying() && performance.now() < deadline) {
         await new Promise((resolve) => requestAnimationFrame(resolve));
@@ -110,7 +110,7 @@ async function Frames(session) {
     });
     if (!heard) throw new Error(`the sound ${call} was still playing after 20 s`);
     times.push(...await page.evaluate(async () => {
-      const { frame_times } = await import('./scope.js');
+      const { frame_times } = (await import('./main.js')).scope;
       return frame_times.splice(0);
     }));
   }

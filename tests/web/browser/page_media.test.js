@@ -54,7 +54,7 @@ test('the scope strip is the desktop picture at fixed and live play positions', 
     const fixed = [0, 2, 1000, 33334, samples - 2, samples, samples + 200];
     const pictures = NativePictures(image, fixed);
     for (const [k, position] of fixed.entries()) {
-      await page.evaluate(async (p) => (await import('./scope.js')).DrawScope(p), position);
+      await page.evaluate(async (p) => (await import('./main.js')).scope.DrawScope(p), position);
       const canvas = await Canvas(page);
       assert.equal(canvas.css * ratio, canvas.width, 'one canvas pixel a device pixel');
       AssertPicture(canvas, pictures[k], `ratio ${ratio}, position ${position}`);
@@ -101,7 +101,7 @@ test('the samples played are those of the native image', async () => {
   await WaitForState(page, (s) => s.playing, 'the sound to play');
   // The buffer that plays, through the page's own graph, rendered offline.
   const played = await page.evaluate(async () => {
-    const { ConnectSound, CurrentBuffer } = await import('./player.js');
+    const { ConnectSound, CurrentBuffer } = (await import('./main.js')).player;
     const buffer = CurrentBuffer();
     const offline = new OfflineAudioContext(1, buffer.length, buffer.sampleRate);
     ConnectSound(offline, buffer).start(0);

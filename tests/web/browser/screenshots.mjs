@@ -18,7 +18,7 @@ try {
     const { page, close } = await OpenPage(session, { hash: '#9837320,3,64', context });
     // After the frames that follow the sound made, which show it halted.
     await page.evaluate(() => new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done))));
-    await page.evaluate(async () => (await import('./scope.js')).DrawScope(60000));
+    await page.evaluate(async () => (await import('./main.js')).scope.DrawScope(60000));
     await page.screenshot({ path: `${dir}/${name}` });
     console.log(`${dir}/${name}`);
     await close();

@@ -60,8 +60,7 @@ export async function OpenPage(session, { hash = '', context = {}, before = null
 // what plays.
 export function State(page) {
   return page.evaluate(async () => {
-    const { SoundFile, shell } = await import('./shell.js');
-    const player = await import('./player.js');
+    const { shell_module: { SoundFile, shell }, player } = await import('./main.js');
     const $ = (id) => document.getElementById(id);
     const file = SoundFile();
     const digest = new Uint8Array(await crypto.subtle.digest('SHA-256', file.bytes));
