@@ -97,6 +97,8 @@ async function Frames(session) {
   for (const call of ['9837320,0,64', '1308,0,64', '73,2,100']) {
     await page.evaluate((c) => { location.hash = c; }, call);
     await page.waitForFunction((c) => document.getElementById('code').value === `CreateWubble(${c},1)`, call);
+    // Only the frames of the play: none drawn since the page opened.
+    await page.evaluate(async () => { (await import('./main.js')).scope.frame_times.splice(0); });
     await page.click('#play');
     // Until the sound has been heard to its end (an async predicate would not
     // do: waitForFunction takes the promise it returns as a true value).
@@ -118,6 +120,7 @@ async function Frames(session) {
   const sorted = [...times].sort((a, b) => a - b);
   console.log(`\nscope work per display frame, ${times.length} frames of 3 sounds: median ` +
     `${Median(times).toFixed(2)} ms, 95th percentile ${sorted[Math.floor(0.95 * sorted.length)].toFixed(2)} ms, ` +
+    `99th ${sorted[Math.floor(0.99 * sorted.length)].toFixed(2)} ms, over 2 ms ${times.filter((t) => t > 2).length}, ` +
     `most ${sorted[sorted.length - 1].toFixed(2)} ms (goal: at most 2 ms)`);
 }
 

@@ -34,9 +34,11 @@ function Act(id, kind, text = '', address = 'push') {
   HandleEvent(id, kind, text, address);
 }
 
-SetUpScope($('scope'));
 const linked = ReadAddress(location.hash);
 StartShell(controls, linked ?? undefined);
+// After the first sound: the strip's first picture is of it, and its drawing
+// code is compiled now rather than in a frame of the first play.
+SetUpScope($('scope'));
 if (linked === null) Note('link-note', kBadLink);
 if (!AudioExists()) Note('sound-note', kNoSound);
 
