@@ -298,6 +298,10 @@ WUBBLE_INLINE float FastPasses(WubbleGenerator &g, FilterState &f, const SampleI
 // is given, runs once either way.
 template <int kLowPass, int kWaveform>
 WUBBLE_INLINE float SamplePasses(WubbleGenerator &g, FilterState &f, const SampleInputs &in, SampleInputs *next) {
+  if (!WUBBLE_OSCILLATOR_IN_PASSES && next) {
+    FillOscillator<kWaveform>(g, *next);
+    next = nullptr;
+  }
   if (kLowPass != kPlainDamping && FastSampleOk(f, in)) {
     FilterState start = f;
     float acc;
