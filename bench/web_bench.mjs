@@ -1,7 +1,7 @@
 // make bench-web: the web build against its goals, measured in one run.
 //   1. The sounds of `make bench` rendered in chromium's WebAssembly and by
-//      the native build (wubble_bench), in alternating rounds; the median of
-//      each, and the worst ratio (goal: at most 1.5).
+//      the native build (wubble_bench), in alternating rounds; the median
+//      and the fastest of each, and the worst ratios (goal: at most 1.5).
 //   2. The page ready (first sound made, controls live) after navigation,
 //      over fresh loads from the local server; the median (goal: 300 ms),
 //      and the bytes it transfers (goal: 200 KB).
@@ -15,7 +15,7 @@ import { OpenPage, StartBrowser } from './session.js';
 
 const kSounds = [['saw_5', 5], ['sine_13', 13], ['noise_14', 14], ['noise_1308', 1308],
   ['typical_9837320', 9837320], ['retrigger_73', 73]];
-const kRounds = 3, kRepetitions = 7, kLoads = 10;
+const kRounds = 10, kRepetitions = 3, kLoads = 10;
 
 const Median = (values) => {
   const sorted = [...values].sort((a, b) => a - b);
@@ -66,15 +66,23 @@ async function Renders(session) {
     }
   }
   await close();
-  console.log('\nrender of the sounds of make bench (median ms)');
-  console.log('sound               native     wasm    ratio');
-  let worst = 0;
+  // On a shared machine the neighbours' load comes and goes for seconds at a
+  // time: many short rounds give both sides the same share of it. The median
+  // still moves from run to run with it, so the fastest is shown as well.
+  console.log(`\nrender of the sounds of make bench, ms (${kRounds} rounds of ${kRepetitions} each side)`);
+  console.log('sound              median: native     wasm  ratio   fastest: native     wasm  ratio');
+  const worst = { median: 0, fastest: 0 };
   for (const [name] of kSounds) {
-    const n = Median(native[name]), w = Median(wasm[name]);
-    worst = Math.max(worst, w / n);
-    console.log(`${name.padEnd(18)} ${n.toFixed(2).padStart(7)}  ${w.toFixed(2).padStart(7)}  ${(w / n).toFixed(2).padStart(6)}`);
+    const row = [];
+    for (const [kind, Of] of [['median', Median], ['fastest', (v) => Math.min(...v)]]) {
+      const n = Of(native[name]), w = Of(wasm[name]);
+      worst[kind] = Math.max(worst[kind], w / n);
+      row.push(`${n.toFixed(2).padStart(15)}  ${w.toFixed(2).padStart(7)}  ${(w / n).toFixed(2).padStart(5)}`);
+    }
+    console.log(`${name.padEnd(18)}${row.join('  ')}`);
   }
-  console.log(`worst ratio ${worst.toFixed(2)} (goal: at most 1.5)`);
+  console.log(`worst ratio: of medians ${worst.median.toFixed(2)}, of the fastest ${worst.fastest.toFixed(2)} ` +
+    '(goal: at most 1.5)');
 }
 
 async function Loads(session) {
