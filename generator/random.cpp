@@ -27,8 +27,6 @@ uint32_t TickCount() {
 #endif
 }
 
-static uint32_t RotateLeft(uint32_t w, int n) { return (w << n) | (w >> (32 - n)); }
-
 static int32_t PreviousEntry(int32_t index) { return index == 0 ? 16 : index - 1; }
 
 uint64_t RandomStep(WubbleGenerator &g) {

@@ -20,6 +20,9 @@ struct RandomState {
   bool seeded;
 };
 
+// w rotated left by n bits, 0 < n < 32.
+inline uint32_t RotateLeft(uint32_t w, int n) { return (w << n) | (w >> (32 - n)); }
+
 // Milliseconds from a monotonic clock, truncated to 32 bits (wraps).
 uint32_t TickCount();
 

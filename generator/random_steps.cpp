@@ -2,8 +2,6 @@
 
 namespace wubble {
 
-static uint32_t RotateLeft(uint32_t w, int n) { return (w << n) | (w >> (32 - n)); }
-
 void MakeRandomSteps(uint32_t *first, uint32_t *second, int32_t begin, int32_t end) {
   for (int32_t p = begin; p < end; p++) {
     first[p] = RotateLeft(second[p - 17], 27) + second[p - 10];
