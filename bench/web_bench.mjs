@@ -5,8 +5,8 @@
 //   2. The page ready (first sound made, controls live) after navigation,
 //      over fresh loads from the local server; the median (goal: 300 ms),
 //      and the bytes it transfers (goal: 200 KB).
-//   3. The scope's work in each display frame while sounds play (goal:
-//      2 ms).
+//   3. The scope's work in each display frame while sounds play: its
+//      main-thread time (goal: 2 ms) and its wall time.
 // Run by scripts/web-run, which sets the environment of session.js and
 // WUBBLE_BENCH (the native wubble_bench).
 import { execFileSync } from 'node:child_process';
@@ -99,37 +99,59 @@ async function Loads(session) {
   console.log(`page transfer: ${Math.max(...bytes)} bytes (goal: at most 200 KB, 204800 bytes)`);
 }
 
+// The main-thread time of each call of the scope's Frame while `play` runs,
+// in ms: the thread's own CPU time, from chromium's trace.
+async function TracedFrames(page, play) {
+  const browser = page.context().browser();
+  await browser.startTracing(page, { categories: ['devtools.timeline'] });
+  await play();
+  const trace = JSON.parse((await browser.stopTracing()).toString());
+  return (trace.traceEvents ?? trace)
+    .filter((e) => e.name === 'FunctionCall' && e.args?.data?.functionName === 'Frame')
+    .map((e) => e.tdur / 1000);
+}
+
+function Spread(times) {
+  const sorted = [...times].sort((a, b) => a - b);
+  const At = (share) => sorted[Math.floor(share * sorted.length)].toFixed(2);
+  return `median ${Median(times).toFixed(2)} ms, 95th percentile ${At(0.95)} ms, 99th ${At(0.99)} ms, ` +
+    `over 2 ms ${times.filter((t) => t > 2).length}, most ${sorted[sorted.length - 1].toFixed(2)} ms`;
+}
+
 async function Frames(session) {
   const { page, close } = await OpenPage(session, { hash: '#9837320,0,64' });
-  const times = [];
+  const thread = [], wall = [];
   for (const call of ['9837320,0,64', '1308,0,64', '73,2,100']) {
     await page.evaluate((c) => { location.hash = c; }, call);
     await page.waitForFunction((c) => document.getElementById('code').value === `CreateWubble(${c},1)`, call);
     // Only the frames of the play: none drawn since the page opened.
     await page.evaluate(async () => { (await import('./main.js')).scope.frame_times.splice(0); });
-    await page.click('#play');
-    // Until the sound has been heard to its end (an async predicate would not
-    // do: waitForFunction takes the promise it returns as a true value).
-    const heard = await page.evaluate(async () => {
-      const { SoundPlaying } = (await import('./main.js')).player;
-      const deadline = performance.now() + 20000;
-      while (SoundPlaying() && performance.now() < deadline) {
-        await new Promise((resolve) => requestAnimationFrame(resolve));
-      }
-      return !SoundPlaying();
-    });
-    if (!heard) throw new Error(`the sound ${call} was still playing after 20 s`);
-    times.push(...await page.evaluate(async () => {
+    thread.push(...await TracedFrames(page, async () => {
+      await page.click('#play');
+      // Until the sound has been heard to its end (an async predicate would
+      // not do: waitForFunction takes the promise it returns as a true value).
+      const heard = await page.evaluate(async () => {
+        const { SoundPlaying } = (await import('./main.js')).player;
+        const deadline = performance.now() + 20000;
+        while (SoundPlaying() && performance.now() < deadline) {
+          await new Promise((resolve) => requestAnimationFrame(resolve));
+        }
+        return !SoundPlaying();
+      });
+      if (!heard) throw new Error(`the sound ${call} was still playing after 20 s`);
+    }));
+    wall.push(...await page.evaluate(async () => {
       const { frame_times } = (await import('./main.js')).scope;
       return frame_times.splice(0);
     }));
   }
   await close();
-  const sorted = [...times].sort((a, b) => a - b);
-  console.log(`\nscope work per display frame, ${times.length} frames of 3 sounds: median ` +
-    `${Median(times).toFixed(2)} ms, 95th percentile ${sorted[Math.floor(0.95 * sorted.length)].toFixed(2)} ms, ` +
-    `99th ${sorted[Math.floor(0.99 * sorted.length)].toFixed(2)} ms, over 2 ms ${times.filter((t) => t > 2).length}, ` +
-    `most ${sorted[sorted.length - 1].toFixed(2)} ms (goal: at most 2 ms)`);
+  if (thread.length === 0) throw new Error('the trace has no calls of the scope\'s Frame');
+  // Wall time also counts the time the main thread waited for a core, which
+  // on a loaded 2-core machine can be milliseconds in any frame.
+  console.log(`\nscope work per display frame, 3 sounds (goal: at most 2 ms of main-thread time)`);
+  console.log(`  main-thread time, ${thread.length} frames: ${Spread(thread)}`);
+  console.log(`  wall time, ${wall.length} frames: ${Spread(wall)}`);
 }
 
 const session = await StartBrowser();
