@@ -105,7 +105,7 @@ web: deps
 	@scripts/install-web-deps
 	NODE_PATH=$${NODE_PATH:+$$NODE_PATH:}/usr/share/nodejs cmake -S . -B $(WEB_DIR) -DCMAKE_TOOLCHAIN_FILE=scripts/platforms/wasm.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DWUBBLE_PROGRAMS=OFF -DWUBBLE_PLAYBACK=OFF \
-	  -DWUBBLE_RENDER_TOOL=OFF -DWUBBLE_TESTS=OFF -Wno-dev
+	  -DWUBBLE_RENDER_TOOL=OFF -DWUBBLE_TESTS=OFF -DWUBBLE_WEB=ON -Wno-dev
 	NODE_PATH=$${NODE_PATH:+$$NODE_PATH:}/usr/share/nodejs cmake --build $(WEB_DIR) -j $(JOBS) --target wubble_web
 	@echo "make web: the page is in $(WEB_DIR)/web/site, the npm package in $(WEB_DIR)/web/package"
 
