@@ -34,21 +34,33 @@ int32_t Load(int32_t slot, const Bytes &image) {
   return LoadSoundImage(slot, image.data(), static_cast<uint32_t>(image.size()));
 }
 
-// The cursors of slot 1 from a start until it is 0 again after rising;
-// empty when it never came back within the time.
-std::vector<uint32_t> CursorsOfOnePlay() {
-  std::vector<uint32_t> seen;
-  if (StartSound(1) != 1) return seen;
-  bool rose = WaitUntil([&] {
-    seen.push_back(SoundCursor(1));
-    return seen.back() > 0 || seen.size() > 100000;
-  });
-  if (!rose) return {};
+// The distinct cursors of slot 1 over one play, from its rise until it is
+// 0 again; empty, with `why` set, when it does not rise or end in time.
+// While the cursor is 0 it is asked without a pause: a 40-sample sound is
+// over in under a millisecond, and a sleep under wine may take ten.
+const char *const kNoRise = "the cursor never rose";
+std::vector<uint32_t> CursorsOfOnePlay(const char **why) {
+  *why = "the start was refused";
+  if (StartSound(1) != 1) return {};
+  ULONGLONG give_up = GetTickCount64() + 10000;
+  uint32_t cursor = 0;
+  while ((cursor = SoundCursor(1)) == 0) {
+    if (GetTickCount64() > give_up) {
+      *why = kNoRise;
+      return {};
+    }
+  }
+  std::vector<uint32_t> seen{cursor};
   bool ended = WaitUntil([&] {
-    seen.push_back(SoundCursor(1));
-    return seen.back() == 0;
+    cursor = SoundCursor(1);
+    if (cursor != seen.back()) seen.push_back(cursor);
+    return cursor == 0;
   });
-  return ended ? seen : std::vector<uint32_t>();
+  if (!ended) {
+    *why = "the cursor rose and never came back to 0";
+    return {};
+  }
+  return seen;
 }
 
 // Before InitSoundOutput nothing is open and nothing is released.
@@ -123,16 +135,22 @@ TEST(Device, SlotsLoadStartHaltAndReport) {
       ASSERT_NE(Load(1, image), 0);
     }
     EXPECT_EQ(SoundCursor(1), 0u);
-    std::vector<uint32_t> cursors = CursorsOfOnePlay();
-    ASSERT_FALSE(cursors.empty()) << "no rise, or no end";
-    for (size_t k = 1; k + 1 < cursors.size(); ++k) {
-      EXPECT_GE(cursors[k], cursors[k - 1]);
+    // A thread that lost its core for the whole of a short sound saw no
+    // rise: that play is asked again, a few times.
+    std::vector<uint32_t> cursors;
+    const char *why = kNoRise;
+    for (int play = 0; cursors.empty() && why == kNoRise && play < 4; ++play) {
+      cursors = CursorsOfOnePlay(&why);
+    }
+    ASSERT_FALSE(cursors.empty()) << why;
+    for (size_t k = 0; k + 1 < cursors.size(); ++k) {
+      if (k > 0) EXPECT_GT(cursors[k], cursors[k - 1]);
       EXPECT_LT(cursors[k], samples * 2);
       EXPECT_EQ(cursors[k] % 2, 0u);
     }
     EXPECT_EQ(SoundCursor(1), 0u);
-    std::printf("%zu-sample sound: cursor peak %u of %zu bytes over %zu queries\n", samples,
-                *std::max_element(cursors.begin(), cursors.end()), samples * 2, cursors.size());
+    std::printf("%zu-sample sound: cursor peak %u of %zu bytes over %zu positions\n", samples,
+                *std::max_element(cursors.begin(), cursors.end()), samples * 2, cursors.size() - 1);
   }
   ReleaseSounds();
   EXPECT_EQ(StartSound(1), 0);
@@ -142,6 +160,7 @@ TEST(Device, SlotsLoadStartHaltAndReport) {
 // Up to the limit every new slot loads; beyond it only the loaded ones
 // reload. Stereo and 8-bit images load too.
 TEST(Device, SlotLimitHoldsNewSlotsOnly) {
+  ReleaseSounds();  // whatever a failed test before left loaded
   ASSERT_NE(InitSoundOutput(), 0);
   Bytes stereo = Stereo16Wav(TestSamples(200, 3));
   WavFormat eight_bit;
